@@ -1,0 +1,60 @@
+#include "platform/SharedLibrary.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <climits>
+#endif
+
+namespace platform {
+
+#ifdef _WIN32
+
+void* OpenSharedLibrary(const std::string& path, std::string* error) {
+    HMODULE module = LoadLibraryA(path.c_str());
+    if (!module && error) {
+        *error = "error " + std::to_string(GetLastError());
+    }
+    return reinterpret_cast<void*>(module);
+}
+
+void* FindSymbol(void* library, const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
+}
+
+std::string ExecutableDirectory() {
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string full(path, length < MAX_PATH ? length : 0);
+    return full.substr(0, full.find_last_of("\\/"));
+}
+
+#else
+
+void* OpenSharedLibrary(const std::string& path, std::string* error) {
+    void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!library && error) {
+        const char* reason = dlerror();
+        *error = reason ? reason : "unknown error";
+    }
+    return library;
+}
+
+void* FindSymbol(void* library, const char* name) { return dlsym(library, name); }
+
+std::string ExecutableDirectory() {
+    char path[PATH_MAX];
+    ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
+    if (length <= 0) {
+        return ".";
+    }
+    std::string full(path, static_cast<size_t>(length));
+    return full.substr(0, full.find_last_of('/'));
+}
+
+#endif
+
+}  // namespace platform
