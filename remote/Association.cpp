@@ -1,0 +1,107 @@
+#include "remote/Association.h"
+
+#include <cstdint>
+
+#include "canlink/BridgeLibrary.h"
+#include "platform/Clock.h"
+#include "remote/BaseRemote.h"
+
+namespace {
+
+constexpr int kTpdo3CommunicationObject = 0x1802;
+constexpr int kTpdo3CobIdSubIndex = 1;
+constexpr uint32_t kPdoNotValid = 0x80000000u;
+constexpr int kTpdo3MappingObject = 0x1A02;
+constexpr int kMappingCountSubIndex = 0;
+// The node takes up changed PDO settings when it is stopped and started again.
+constexpr int kNodeStateStopped = 3;
+constexpr int kNodeStateStarted = 1;
+constexpr unsigned kNodeStatePauseMs = 1000;
+
+constexpr int kAssociationObject = 0x2010;
+constexpr int kAssociationSubIndex = 5;
+constexpr uint8_t kAssociationWindowOpen = 0x04;
+constexpr int kSteps = 100;
+constexpr unsigned kStepMs = 200;
+// Once a wireless remote is heard each step counts this much more, so the window closes about
+// ten steps later, after its battery state has had time to arrive.
+constexpr int kStepsAfterActivity = 10;
+
+bool ReadObject(int index, int subIndex, void* data, int size) {
+    int unused = 0;
+    return Bridge().CAN_SDORead(kBaseRemoteNode, index, subIndex, data, size, &unused) == 1;
+}
+
+void WriteObject(int index, int subIndex, void* data, int size) {
+    int unused = 0;
+    Bridge().CAN_SDOWrite(kBaseRemoteNode, index, subIndex, data, size, &unused);
+}
+
+// Writes only a value that was read: after a failed read the COB-ID is unknown, and writing a
+// guess would hand the node a COB-ID it never had.
+bool MakeTpdo3Valid() {
+    uint32_t cobId = 0;
+    if (!ReadObject(kTpdo3CommunicationObject, kTpdo3CobIdSubIndex, &cobId, sizeof cobId) ||
+        (cobId & kPdoNotValid) == 0) {
+        return false;
+    }
+    cobId &= ~kPdoNotValid;
+    WriteObject(kTpdo3CommunicationObject, kTpdo3CobIdSubIndex, &cobId, sizeof cobId);
+    return true;
+}
+
+// A failed read says nothing about the mapping: it is left alone rather than cut down to one
+// object when it may already hold more.
+bool MakeTpdo3Mapped() {
+    uint8_t count = 0;
+    if (!ReadObject(kTpdo3MappingObject, kMappingCountSubIndex, &count, sizeof count) || count >= 1) {
+        return false;
+    }
+    uint8_t one = 1;
+    WriteObject(kTpdo3MappingObject, kMappingCountSubIndex, &one, sizeof one);
+    return true;
+}
+
+}  // namespace
+
+void EnableSignalStrengthPdo(MainDialogPort&) {
+    const bool validChanged = MakeTpdo3Valid();
+    const bool mappingChanged = MakeTpdo3Mapped();
+    if (!validChanged && !mappingChanged) {
+        return;
+    }
+    Bridge().CAN_SetNodeState(kBaseRemoteNode, kNodeStateStopped);
+    platform::Sleep(kNodeStatePauseMs);
+    Bridge().CAN_SetNodeState(kBaseRemoteNode, kNodeStateStarted);
+    platform::Sleep(kNodeStatePauseMs);
+}
+
+void OnAssociate(MainDialogPort& dlg) {
+    const std::unique_ptr<WaitDialogPort> wait = dlg.CreateWaitDialog();
+    wait->UpdateText("Association enabled. Place batteries in remote");
+
+    uint8_t control = 0;
+    if (!ReadObject(kAssociationObject, kAssociationSubIndex, &control, sizeof control)) {
+        dlg.m_linkFailed = 1;
+        return;
+    }
+    uint8_t opened = static_cast<uint8_t>(control | kAssociationWindowOpen);
+    WriteObject(kAssociationObject, kAssociationSubIndex, &opened, sizeof opened);
+
+    g_wirelessActivity = 0;
+    for (int step = 0; step < kSteps; ++step) {
+        wait->ProcessMessages();  // a quit request is re-posted there; the window still gets closed
+        wait->UpdateProgress(step);
+        if (!wait->IsOpen()) {
+            break;
+        }
+        if (g_wirelessActivity != 0) {
+            wait->UpdateText("Association completed. Reading battery status.");
+            step += kStepsAfterActivity;
+        }
+        platform::Sleep(kStepMs);
+    }
+
+    uint8_t closed = static_cast<uint8_t>(control & ~kAssociationWindowOpen);
+    WriteObject(kAssociationObject, kAssociationSubIndex, &closed, sizeof closed);
+}

@@ -1,0 +1,15 @@
+// Pairing a wireless remote with the base remote, and the signal-strength report that shows the
+// radio link between the two. Both run on the user-interface thread and pause through
+// platform::Sleep.
+#pragma once
+
+#include "app/port/MainDialogPort.h"
+
+// Makes the base remote's signal-strength PDO valid and mapped, restarting the node only when
+// something had to change. Objects whose read fails are left alone.
+void EnableSignalStrengthPdo(MainDialogPort& dlg);
+
+// Opens the base remote's association window for up to 20 s with a progress dialog, ends about
+// 2 s after a wireless remote is first heard (or at once on cancel), and always closes the
+// window again. A failed read of the control byte sets m_linkFailed and writes nothing.
+void OnAssociate(MainDialogPort& dlg);

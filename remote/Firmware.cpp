@@ -1,0 +1,71 @@
+#include "remote/Firmware.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+#include "canlink/BridgeLibrary.h"
+#include "remote/BaseRemote.h"
+#include "res/Resource.h"
+
+namespace {
+
+constexpr int kIdentityObject = 0x1018;
+constexpr int kRevisionSubIndex = 3;
+constexpr int kSoftwareVersionObject = 0x100A;
+constexpr int kVersionTextSize = 100;
+
+// Firmware parts told apart by the tail of their part number in the version text; the later
+// part is the one that supports wireless remotes whatever its revision.
+constexpr int kPart01 = 1;
+constexpr int kPart02 = 2;
+constexpr int kFirstWirelessMajor = 4;
+
+// The version text as the remote sent it: up to the first zero byte, and never beyond the
+// buffer, since a text filling all of it carries no terminator. A failed read leaves no text.
+std::string_view ReadVersionText(char (&buffer)[kVersionTextSize]) {
+    std::memset(buffer, 0, sizeof buffer);
+    int unused = 0;
+    if (Bridge().CAN_SDORead(kBaseRemoteNode, kSoftwareVersionObject, 0, buffer, sizeof buffer, &unused) !=
+        1) {
+        return {};
+    }
+    return std::string_view(buffer, strnlen(buffer, sizeof buffer));
+}
+
+}  // namespace
+
+void ReadFirmwareVersion(MainDialogPort& dlg) {
+    int32_t revision = 0;
+    int unused = 0;
+    if (Bridge().CAN_SDORead(kBaseRemoteNode, kIdentityObject, kRevisionSubIndex, &revision, sizeof revision,
+                             &unused) != 1) {
+        dlg.SetItemText(res::IDC_FIRMWARE, "Unknown");
+        dlg.m_linkFailed = 1;
+        return;
+    }
+
+    char buffer[kVersionTextSize];
+    const std::string_view text = ReadVersionText(buffer);
+    int part = 0;
+    if (text.find("526-01") != std::string_view::npos) {
+        dlg.AddStatusLine("Found 3817-5526-01 FW");
+        part = kPart01;
+    }
+    if (text.find("526-02") != std::string_view::npos) {
+        dlg.AddStatusLine("Found 3817-5526-02 FW");
+        part = kPart02;
+    }
+
+    const int major = revision >> 16;  // with sign: an upper half of 0x8000 or more is negative
+    const int minor = revision & 0xFFFF;
+    const bool compatible = part == kPart02 || major >= kFirstWirelessMajor;
+    char line[64];
+    std::snprintf(line, sizeof line, "V%d.%d, %s", major, minor,
+                  compatible ? "compatible" : "not compatible");
+
+    dlg.EnableItem(res::IDC_ASSOCIATE, compatible);
+    dlg.SetItemText(res::IDC_FIRMWARE, line);
+    dlg.AddStatusLine(line);
+}

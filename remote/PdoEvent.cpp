@@ -1,0 +1,91 @@
+#include "remote/PdoEvent.h"
+
+#include "app/port/MainDialogPort.h"
+#include "canlink/BridgeLibrary.h"
+#include "remote/KeyCodes.h"
+#include "res/Resource.h"
+
+namespace {
+
+// Bit 1 of the battery PDO's byte: the wireless remote's batteries are low.
+constexpr uint8_t kBatteryLowMask = 0x02;
+
+void ShowKey(MainDialogPort& dlg, uint8_t code, bool wireless) {
+    const KeyCodeEntry& entry = LookUpKeyCode(code);
+    if (entry.bitmap != kKeepPicture) {
+        dlg.SetItemPicture(res::IDC_REMOTE_PICTURE, entry.bitmap);
+    }
+    dlg.AddStatusLine(entry.statusLine);
+    if (wireless) {
+        g_wirelessActivity = 1;
+    }
+}
+
+// The battery state is stored before the text changes so the repaint the text causes already
+// picks the new state's colour.
+void ShowSignal(MainDialogPort& dlg, uint8_t level) {
+    dlg.SetBarPosition(res::IDC_SIGNAL_BAR, level);
+    int unknown = -1;
+    if (g_batteryState.compare_exchange_strong(unknown, 0)) {
+        dlg.SetItemText(res::IDC_BATTERY, " OK ");
+    }
+    g_wirelessActivity = 1;
+}
+
+void ShowBattery(MainDialogPort& dlg, uint8_t status) {
+    const bool low = (status & kBatteryLowMask) != 0;
+    g_batteryState = low ? 1 : 0;
+    dlg.SetItemText(res::IDC_BATTERY, low ? " LOW " : " OK ");
+    g_wirelessActivity = 1;
+}
+
+// The first registered channel with this COB-ID, or kPdoChannels for a record that is not ours.
+int MatchChannel(const MainDialogPort& dlg, uint32_t cobId) {
+    for (int channel = 0; channel < kPdoChannels; ++channel) {
+        if (dlg.m_pdoRegistration[channel].cobId == cobId) {
+            return channel;
+        }
+    }
+    return kPdoChannels;
+}
+
+void ShowRecord(MainDialogPort& dlg, const CAN_PDO& pdo) {
+    const uint8_t value = pdo.data[0];
+    switch (MatchChannel(dlg, pdo.cobId)) {
+        case kBaseKeyPdo:
+            ShowKey(dlg, value, false);
+            break;
+        case kWirelessKeyPdo:
+            ShowKey(dlg, value, true);
+            break;
+        case kSignalPdo:
+            ShowSignal(dlg, value);
+            break;
+        case kBatteryPdo:
+            ShowBattery(dlg, value);
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace
+
+void OnPdoEvent(int count) {
+    // Without a dialog there is nowhere to show the records (a callback racing the dialog's
+    // creation or its close): leave them with the library rather than take and lose them.
+    MainDialogPort* dlg = g_mainDialog.load();
+    if (dlg == nullptr) {
+        return;
+    }
+    // A fetch that fails still uses up its pass: the library said how many were waiting, and
+    // retrying could spin on a library that has nothing to give.
+    for (int pass = 0; pass < count; ++pass) {
+        CAN_PDO pdo{};
+        if (Bridge().CAN_GetPDO(&pdo) == 1) {
+            ShowRecord(*dlg, pdo);
+        }
+    }
+}
+
+void OnSecondaryEvent(int, int) {}

@@ -1,0 +1,68 @@
+#include "remote/VirtualKey.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "canlink/BridgeLibrary.h"
+#include "res/Resource.h"
+
+namespace {
+
+struct VirtualKey {
+    int controlId;
+    const char* name;
+    uint8_t code;
+};
+
+constexpr std::array<VirtualKey, 8> kVirtualKeys{{
+    {res::IDC_KEY_ALIGN_VIEW, "A/V", 1},
+    {res::IDC_KEY_MEASURE, "Measure", 2},
+    {res::IDC_KEY_FOCUS_MINUS, "Focus -", 4},
+    {res::IDC_KEY_FOCUS_PLUS, "Focus +", 5},
+    {res::IDC_KEY_ZOOM_MINUS, "Zoom -", 6},
+    {res::IDC_KEY_ZOOM_PLUS, "Zoom +", 7},
+    {res::IDC_KEY_SPOT, "Spot", 8},
+    {res::IDC_KEY_RING, "Ring", 9},
+}};
+
+constexpr uint8_t kKeyUp = 0;
+
+const VirtualKey* FindKey(int controlId) {
+    for (const VirtualKey& key : kVirtualKeys) {
+        if (key.controlId == controlId) {
+            return &key;
+        }
+    }
+    return nullptr;
+}
+
+bool Transmit(const MainDialogPort& dlg, uint8_t code) {
+    CAN_PDO pdo{};
+    pdo.cobId = dlg.m_pdoRegistration[kBaseKeyPdo].cobId;
+    pdo.length = 1;
+    pdo.data[0] = code;
+    return Bridge().CAN_TransmitPDO(pdo) == 1;
+}
+
+}  // namespace
+
+void SendVirtualKey(MainDialogPort& dlg, int controlId, bool release) {
+    if (dlg.m_linkFailed != 0) {
+        return;
+    }
+    const VirtualKey* key = release ? nullptr : FindKey(controlId);
+    // Only the eight key buttons call this; any other control has no code to put on the bus.
+    if (!release && key == nullptr) {
+        return;
+    }
+    if (!Transmit(dlg, release ? kKeyUp : key->code)) {
+        dlg.ShowMessageBox("Virtual remote send error", MessageIcon::None);
+        return;
+    }
+    if (release) {
+        dlg.AddStatusLine("Send key up");
+    } else {
+        dlg.AddStatusLine((std::string("Send ") + key->name).c_str());
+    }
+}

@@ -1,0 +1,205 @@
+// Decoding of received records, driven on the test thread through a scripted CAN_GetPDO so that
+// every fetch's outcome is chosen, including a failure between two good ones.
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "canlink/BridgeLibrary.h"
+#include "remote/PdoEvent.h"
+#include "res/Resource.h"
+#include "tests/support/RecordingPort.h"
+
+namespace {
+
+constexpr uint32_t kBaseKey = 0x1C8;
+constexpr uint32_t kWirelessKey = 0x1C9;
+constexpr uint32_t kSignal = 0x3C8;
+constexpr uint32_t kBattery = 0x2C9;
+
+// nullopt scripts a failed fetch.
+std::deque<std::optional<CAN_PDO>> g_script;
+int g_fetches = 0;
+
+int ScriptedGetPdo(CAN_PDO* pdo) {
+    ++g_fetches;
+    if (g_script.empty()) {
+        return 0;
+    }
+    std::optional<CAN_PDO> next = g_script.front();
+    g_script.pop_front();
+    if (!next) {
+        return 0;
+    }
+    *pdo = *next;
+    return 1;
+}
+
+CAN_PDO Record(uint32_t cobId, uint8_t value) {
+    CAN_PDO pdo{};
+    pdo.cobId = cobId;
+    pdo.length = 1;
+    pdo.data[0] = value;
+    return pdo;
+}
+
+// Notes the wireless activity flag as each line arrives, to tell "after the line" from "before".
+class FlagAtLinePort : public RecordingPort {
+public:
+    void AddStatusLine(const char* text) override {
+        flagAtLine.push_back(g_wirelessActivity.load());
+        RecordingPort::AddStatusLine(text);
+    }
+    std::vector<int> flagAtLine;
+};
+
+class PdoEventTest : public ::testing::Test {
+protected:
+    PdoEventTest() : m_saved(Bridge()) {
+        Bridge().CAN_GetPDO = ScriptedGetPdo;
+        g_script.clear();
+        g_fetches = 0;
+        const uint32_t cobIds[kPdoChannels] = {kBaseKey, kWirelessKey, kSignal, kBattery};
+        for (int channel = 0; channel < kPdoChannels; ++channel) {
+            port.m_pdoRegistration[channel].cobId = cobIds[channel];
+        }
+    }
+    ~PdoEventTest() override { Bridge() = m_saved; }
+
+    // Delivers one record in one call, as the library does for a single waiting PDO.
+    void Deliver(uint32_t cobId, uint8_t value) {
+        g_script.push_back(Record(cobId, value));
+        OnPdoEvent(1);
+    }
+
+    FlagAtLinePort port;
+
+private:
+    BridgeLibrary m_saved;
+};
+
+TEST_F(PdoEventTest, NoFetchWithoutAPositiveCountOrADialog) {
+    g_script.push_back(Record(kBaseKey, 2));
+    OnPdoEvent(0);
+    OnPdoEvent(-1);
+    EXPECT_EQ(g_fetches, 0);
+
+    g_mainDialog = nullptr;
+    OnPdoEvent(1);
+    EXPECT_EQ(g_fetches, 0);
+    EXPECT_TRUE(port.Events().empty());
+}
+
+TEST_F(PdoEventTest, FailedFetchUsesUpItsPass) {
+    g_script = {Record(kBaseKey, 2), std::nullopt, Record(kBaseKey, 0), Record(kBaseKey, 7)};
+    OnPdoEvent(3);
+    EXPECT_EQ(g_fetches, 3);
+    EXPECT_EQ(port.Lines(), (std::vector<std::string>{"Key (Measure) down", "Key up"}));
+    EXPECT_EQ(g_script.size(), 1u);  // the fourth record waits for the next call
+}
+
+struct KeyCase {
+    int code;
+    const char* line;
+    int picture;  // -1: the picture is left alone
+};
+
+TEST_F(PdoEventTest, KeyCodesShowTheirLineAndPicture) {
+    const KeyCase cases[] = {
+        {0, "Key up", res::IDB_REMOTE_IDLE},
+        {1, "Key (A/V) down", res::IDB_REMOTE_ALIGN_VIEW},
+        {2, "Key (Measure) down", res::IDB_REMOTE_MEASURE},
+        {3, "Key (Cancel) down", -1},
+        {4, "Key (Focus -) down", res::IDB_REMOTE_FOCUS_MINUS},
+        {5, "Key (Focus +) down", res::IDB_REMOTE_FOCUS_PLUS},
+        {6, "Key (Zoom -) down", res::IDB_REMOTE_ZOOM_MINUS},
+        {7, "Key (Zoom +) down", res::IDB_REMOTE_ZOOM_PLUS},
+        {8, "Key (Spot) down", res::IDB_REMOTE_SPOT},
+        {9, "Key (Ring) down", res::IDB_REMOTE_RING},
+        {10, "Key (Back) down", -1},
+        {11, "Key (Next/Finish) down", -1},
+        {12, "Key (Ok) down", -1},
+        {13, "Unknown button event", -1},
+        {254, "Unknown button event", -1},
+        {255, "Key repeating", -1},
+    };
+    for (const KeyCase& c : cases) {
+        SCOPED_TRACE(c.code);
+        const size_t before = port.Events().size();
+        Deliver(kBaseKey, static_cast<uint8_t>(c.code));
+        std::vector<std::string> expected;
+        if (c.picture >= 0) {
+            expected.push_back("picture:1017:" + std::to_string(c.picture));
+        }
+        expected.push_back(std::string("line:") + c.line);
+        const std::vector<std::string> events = port.Events();
+        EXPECT_EQ(std::vector<std::string>(events.begin() + static_cast<long>(before), events.end()),
+                  expected);
+    }
+}
+
+TEST_F(PdoEventTest, OnlyTheWirelessKeyRaisesActivityAfterItsLine) {
+    Deliver(kBaseKey, 7);
+    EXPECT_EQ(g_wirelessActivity.load(), 0);
+    const std::vector<std::string> baseEvents = port.Events();
+
+    Deliver(kWirelessKey, 7);
+    EXPECT_EQ(g_wirelessActivity.load(), 1);
+    const std::vector<std::string> events = port.Events();
+    EXPECT_EQ(std::vector<std::string>(events.begin() + static_cast<long>(baseEvents.size()), events.end()),
+              baseEvents);
+    EXPECT_EQ(port.flagAtLine, (std::vector<int>{0, 0}));
+}
+
+struct StatusCase {
+    const char* name;
+    int stateBefore;
+    uint32_t cobId;
+    uint8_t value;
+    std::vector<std::string> events;
+    int stateAfter;
+};
+
+TEST_F(PdoEventTest, BatteryAndSignalSetStateBeforeText) {
+    const StatusCase cases[] = {
+        {"low bit", -1, kBattery, 0x02, {"text:1020: LOW "}, 1},
+        {"low bit among others", 0, kBattery, 0x03, {"text:1020: LOW "}, 1},
+        {"nothing set", 1, kBattery, 0x00, {"text:1020: OK "}, 0},
+        {"other bit", -1, kBattery, 0x01, {"text:1020: OK "}, 0},
+        {"all but the low bit", 1, kBattery, 0xFD, {"text:1020: OK "}, 0},
+        {"signal while unknown", -1, kSignal, 180, {"bar:1006:180", "text:1020: OK "}, 0},
+        {"signal while low", 1, kSignal, 0xFF, {"bar:1006:255"}, 1},
+        {"empty signal while ok", 0, kSignal, 0x00, {"bar:1006:0"}, 0},
+    };
+    for (const StatusCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        FlagAtLinePort fresh;  // resets the shared state and becomes the dialog
+        fresh.m_pdoRegistration = port.m_pdoRegistration;
+        g_batteryState = c.stateBefore;
+        g_script.push_back(Record(c.cobId, c.value));
+        OnPdoEvent(1);
+        EXPECT_EQ(fresh.Events(), c.events);
+        EXPECT_EQ(g_batteryState.load(), c.stateAfter);
+        for (int stateAtText : fresh.BatteryStateAtText()) {
+            EXPECT_EQ(stateAtText, c.stateAfter);
+        }
+        EXPECT_EQ(g_wirelessActivity.load(), 1);
+        EXPECT_TRUE(fresh.Lines().empty());
+    }
+}
+
+TEST_F(PdoEventTest, RecordsOutsideTheRegistrationChangeNothing) {
+    Deliver(0x1CA, 2);
+    Deliver(0x000, 2);
+    port.m_pdoRegistration = {};  // matching follows the table, not fixed identifiers
+    Deliver(kWirelessKey, 2);
+    Deliver(kBattery, 2);
+    EXPECT_EQ(g_fetches, 4);
+    EXPECT_TRUE(port.Events().empty());
+    EXPECT_EQ(g_wirelessActivity.load(), 0);
+    EXPECT_EQ(g_batteryState.load(), -1);
+}
+
+}  // namespace
