@@ -1,0 +1,9 @@
+#pragma once
+
+#include <cstdint>
+
+class MainDialogPort;
+
+// Finds the MAC address of this workstation's bridge in the host application's installation.
+// Writes its progress to the status log; true with the six bytes in `mac` when found.
+bool LookUpBridgeMac(MainDialogPort& dlg, uint8_t mac[6]);
