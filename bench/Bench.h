@@ -32,6 +32,7 @@ struct BridgeSpec {
     std::array<uint8_t, 6> mac{};
     bool reachable = true;  // an unreachable bridge answers no scan and refuses connections
     int connectionLimit = 1;
+    int connectionsInUse = 0;  // held by other workstations; a connect fails once they reach the limit
 };
 
 // Faults at every step the tool takes.
@@ -76,6 +77,7 @@ struct Scenario {
     bool wirelessPaired = false;           // already paired at start
     bool wirelessBatteryLow = false;
     int signalLevel = 180;                 // what the paired remote reports on 0x3C8
+    int signalVariation = 0;               // each report wanders from signalLevel by up to this much
     int signalPeriodMs = 500;              // steady rate of 0x3C8 while TPDO3 is active and paired
     int pairDelayMs = 3000;                // after the batteries go in (default scenario: inserted when the window opens)
     bool insertBatteriesWhenWindowOpens = false;
@@ -90,6 +92,9 @@ Scenario DefaultScenario();
 // Reads the text format of bench/README.md. False with a message naming the line on error.
 bool ParseScenario(const std::string& text, Scenario* scenario, std::string* error);
 bool LoadScenarioFile(const std::string& path, Scenario* scenario, std::string* error);
+// What the library starts with when TOLVIK_BENCH_SCENARIO is `path` (null or empty: the default
+// scenario). A file that cannot be used gives a network with no bridges, and `message` says why.
+Scenario StartupScenario(const char* path, std::string* message);
 
 // ---- Control API for tests (any thread but the bench's own) ----
 // Resets the bench to a fresh, disconnected state running `scenario`.

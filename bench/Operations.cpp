@@ -1,0 +1,275 @@
+// The twelve operations of the bridge library. Every one answers a call out of order, a null
+// pointer or a bad argument with its failure value, and none lets an exception out: the tool
+// calls them as C functions.
+#include <cstring>
+
+#include "bench/Bench.h"
+#include "bench/State.h"
+
+namespace bench {
+namespace {
+
+constexpr int kOk = 1;
+constexpr int kFailed = 0;
+constexpr int kConnectFailed = -1;
+constexpr int kScanFailed = -1;
+constexpr uint32_t kMaxFrameBytes = 8;
+
+// Runs `body`; a failure to allocate or to start the thread becomes `failure`.
+template <typename Body>
+int Guarded(int failure, Body&& body) noexcept {
+    try {
+        return body();
+    } catch (...) {
+        return failure;
+    }
+}
+
+// The bus is reachable only through a connected bridge that has not dropped off.
+bool BusReachable(const State& s) {
+    return s.connected && !s.bus->Lost();
+}
+
+// An SDO transfer as far as the bench's side decides it: a size the caller cannot mean, or
+// no bus to carry it; otherwise `ask` puts it to the node.
+template <typename Ask>
+SdoOutcome Transfer(const State& s, int size, Ask&& ask) {
+    if (size <= 0) {
+        return {false, kAbortLengthMismatch};
+    }
+    if (!BusReachable(s)) {
+        return {false, kAbortTimeout};
+    }
+    return ask();
+}
+
+// Hands the out-value back and records the access with the bytes it moved.
+int Conclude(State& s, SdoAccess access, const uint8_t* bytes, SdoOutcome outcome, int* outValue) {
+    *outValue = static_cast<int>(outcome.outValue);
+    access.result = outcome.ok ? kOk : kFailed;
+    if (outcome.ok) {
+        access.data.assign(bytes, bytes + outcome.outValue);
+    }
+    s.sdoLog.Add(access);
+    return access.result;
+}
+
+}  // namespace
+
+int CAN_EnumerateBridges(CAN_BRIDGE_INFO* bridges, int capacity) {
+    if (!bridges || capacity < 0) {
+        return kScanFailed;
+    }
+    return Guarded(kScanFailed, [&] {
+        State& s = TheState();
+        std::unique_lock<std::mutex> lock = Acquire(s);
+        if (s.scenario.faults.scanError) {
+            return kScanFailed;
+        }
+        // Counts every bridge that answered, even beyond the capacity, so the caller can tell
+        // that its list was too short; only `capacity` entries are written.
+        int found = 0;
+        for (const BridgeSpec& spec : s.bridges) {
+            if (!spec.reachable) {
+                continue;
+            }
+            if (found < capacity) {
+                std::memcpy(bridges[found].ipAddress, spec.ip.data(), spec.ip.size());
+                std::memcpy(bridges[found].macAddress, spec.mac.data(), spec.mac.size());
+            }
+            ++found;
+        }
+        return found;
+    });
+}
+
+int CAN_Connect(uint32_t ipAddress) {
+    // From inside the callback the tool is connected already, and the lifecycle may be held by
+    // a disconnect that waits for this very callback.
+    if (OnBenchThread()) {
+        return kConnectFailed;
+    }
+    return Guarded(kConnectFailed, [&] {
+        uint8_t address[4];
+        std::memcpy(address, &ipAddress, sizeof address);
+        State& s = TheState();
+        std::lock_guard<std::mutex> life(s.lifecycle);
+        std::unique_lock<std::mutex> lock = Acquire(s);
+        if (s.connected || s.scenario.faults.connectRefused) {
+            return kConnectFailed;
+        }
+        for (size_t i = 0; i < s.bridges.size(); ++i) {
+            const BridgeSpec& spec = s.bridges[i];
+            if (!spec.reachable || std::memcmp(spec.ip.data(), address, sizeof address) != 0) {
+                continue;
+            }
+            if (spec.connectionsInUse >= spec.connectionLimit) {
+                return kConnectFailed;
+            }
+            StartThread(s);
+            s.connected = true;
+            s.bridge = i;
+            ++s.connects;
+            s.bus->Start(NowMs(s));
+            return kOk;
+        }
+        return kConnectFailed;
+    });
+}
+
+int CAN_Disconnect() {
+    // Joining the bench thread from itself would never return.
+    if (OnBenchThread()) {
+        return kFailed;
+    }
+    return Guarded(kFailed, [] {
+        State& s = TheState();
+        std::lock_guard<std::mutex> life(s.lifecycle);
+        Acquire(s).unlock();
+        if (!EndConnection(s)) {
+            return kFailed;
+        }
+        std::lock_guard<std::mutex> lock(s.mutex);
+        ++s.disconnects;
+        return kOk;
+    });
+}
+
+int CAN_EnumerateNodes(uint8_t* nodeTable) {
+    if (!nodeTable) {
+        return kFailed;
+    }
+    return Guarded(kFailed, [&] {
+        State& s = TheState();
+        std::unique_lock<std::mutex> lock = Acquire(s);
+        if (!BusReachable(s) || s.scenario.faults.enumerateNodesFails) {
+            return kFailed;
+        }
+        s.bus->FillNodeTable(nodeTable);
+        return kOk;
+    });
+}
+
+int CAN_SetPDOBufferSize(int size) {
+    return Guarded(kFailed, [&] {
+        State& s = TheState();
+        std::unique_lock<std::mutex> lock = Acquire(s);
+        if (!s.connected || s.scenario.faults.bufferSizeRefused) {
+            return kFailed;
+        }
+        return s.queue.SetCapacity(size) ? kOk : kFailed;
+    });
+}
+
+// The secondary callback is required but never called: the bench raises no secondary events.
+int CAN_RegisterEvents(CAN_PdoEventProc onPdo, CAN_SecondaryEventProc onSecondary) {
+    if (!onPdo || !onSecondary) {
+        return kFailed;
+    }
+    return Guarded(kFailed, [&] {
+        State& s = TheState();
+        {
+            std::unique_lock<std::mutex> lock = Acquire(s);
+            if (!s.connected || s.scenario.faults.registerEventsRefused) {
+                return kFailed;
+            }
+            s.onPdo = onPdo;
+            s.stalled = false;
+        }
+        s.wake.notify_all();
+        return kOk;
+    });
+}
+
+int CAN_RegisterPDO(CAN_PDO pdo) {
+    return Guarded(kFailed, [&] {
+        State& s = TheState();
+        std::unique_lock<std::mutex> lock = Acquire(s);
+        return s.connected && s.queue.Register(pdo.cobId) ? kOk : kFailed;
+    });
+}
+
+int CAN_GetPDO(CAN_PDO* pdo) {
+    if (!pdo) {
+        return kFailed;
+    }
+    return Guarded(kFailed, [&] {
+        State& s = TheState();
+        std::unique_lock<std::mutex> lock = Acquire(s);
+        if (!s.connected || !s.queue.Take(pdo)) {
+            return kFailed;
+        }
+        if (s.queue.Waiting() == 0) {
+            s.settled.notify_all();
+        }
+        return kOk;
+    });
+}
+
+int CAN_TransmitPDO(CAN_PDO pdo) {
+    return Guarded(kFailed, [&] {
+        State& s = TheState();
+        {
+            std::unique_lock<std::mutex> lock = Acquire(s);
+            if (!BusReachable(s) || s.scenario.faults.transmitRefused || pdo.length > kMaxFrameBytes) {
+                return kFailed;
+            }
+            s.transmitted.Add(pdo);
+            if (s.scenario.echoTransmitted) {
+                s.Send(pdo);
+            }
+        }
+        s.wake.notify_all();
+        return kOk;
+    });
+}
+
+int CAN_SDORead(int node, int index, int subIndex, void* buffer, int size, int* outValue) {
+    if (!buffer || !outValue) {
+        return kFailed;
+    }
+    return Guarded(kFailed, [&] {
+        State& s = TheState();
+        std::unique_lock<std::mutex> lock = Acquire(s);
+        uint8_t* bytes = static_cast<uint8_t*>(buffer);
+        const SdoOutcome outcome =
+            Transfer(s, size, [&] { return s.bus->Read(node, index, subIndex, bytes, size); });
+        return Conclude(s, {false, node, index, subIndex, {}, 0}, bytes, outcome, outValue);
+    });
+}
+
+int CAN_SDOWrite(int node, int index, int subIndex, void* data, int size, int* outValue) {
+    if (!data || !outValue) {
+        return kFailed;
+    }
+    return Guarded(kFailed, [&] {
+        State& s = TheState();
+        const uint8_t* bytes = static_cast<const uint8_t*>(data);
+        int result = kFailed;
+        {
+            std::unique_lock<std::mutex> lock = Acquire(s);
+            const SdoOutcome outcome =
+                Transfer(s, size, [&] { return s.bus->Write(node, index, subIndex, bytes, size, NowMs(s)); });
+            result = Conclude(s, {true, node, index, subIndex, {}, 0}, bytes, outcome, outValue);
+        }
+        s.wake.notify_all();
+        return result;
+    });
+}
+
+int CAN_SetNodeState(int node, int state) {
+    return Guarded(kFailed, [&] {
+        State& s = TheState();
+        {
+            std::unique_lock<std::mutex> lock = Acquire(s);
+            if (!BusReachable(s) || !s.bus->SetNodeState(node, state, NowMs(s))) {
+                return kFailed;
+            }
+            s.nodeStates.Add({node, state});
+        }
+        s.wake.notify_all();
+        return kOk;
+    });
+}
+
+}  // namespace bench
