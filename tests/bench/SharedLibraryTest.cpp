@@ -1,0 +1,57 @@
+// The built libtolvikbench as the tool loads it: the twelve entry points by name, nothing of
+// the bench's C++ inside, and a scenario named by TOLVIK_BENCH_SCENARIO on its first call.
+#include <dlfcn.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "canlink/QuarnCANopen.h"
+
+namespace {
+
+const char* const kOperations[] = {
+    "CAN_EnumerateBridges", "CAN_Connect",        "CAN_Disconnect",  "CAN_EnumerateNodes",
+    "CAN_SetPDOBufferSize", "CAN_RegisterEvents", "CAN_RegisterPDO", "CAN_GetPDO",
+    "CAN_TransmitPDO",      "CAN_SDORead",        "CAN_SDOWrite",    "CAN_SetNodeState",
+};
+
+template <typename Entry>
+Entry Find(void* library, const char* name) {
+    return reinterpret_cast<Entry>(dlsym(library, name));
+}
+
+// The only test that calls into the library: its first call reads the environment.
+TEST(BenchSharedLibrary, ExportsTheOperationsAndRunsTheNamedScenario) {
+    const std::string scenario = std::string(TOLVIK_BENCH_SCENARIOS) + "/several-bridges.txt";
+    ASSERT_EQ(setenv("TOLVIK_BENCH_SCENARIO", scenario.c_str(), 1), 0);
+    void* library = dlopen(TOLVIK_BENCH_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    for (const char* name : kOperations) {
+        EXPECT_NE(dlsym(library, name), nullptr) << name;
+    }
+    EXPECT_EQ(dlsym(library, "_ZN5bench11CAN_ConnectEj"), nullptr) << "the C++ operations stay hidden";
+    EXPECT_EQ(dlsym(library, "_ZN5bench15DefaultScenarioEv"), nullptr);
+
+    const auto enumerate = Find<PFN_CAN_EnumerateBridges>(library, "CAN_EnumerateBridges");
+    const auto connect = Find<PFN_CAN_Connect>(library, "CAN_Connect");
+    const auto nodes = Find<PFN_CAN_EnumerateNodes>(library, "CAN_EnumerateNodes");
+    const auto disconnect = Find<PFN_CAN_Disconnect>(library, "CAN_Disconnect");
+    ASSERT_TRUE(enumerate && connect && nodes && disconnect);
+
+    CAN_BRIDGE_INFO list[127] = {};
+    ASSERT_EQ(enumerate(list, 127), 3);
+    EXPECT_EQ(list[1].ipAddress[3], 2);
+    uint32_t address = 0;
+    std::memcpy(&address, list[1].ipAddress, sizeof address);
+    ASSERT_EQ(connect(address), 1);
+    uint8_t table[128] = {};
+    EXPECT_EQ(nodes(table), 1);
+    EXPECT_EQ(table[72], 2);
+    EXPECT_EQ(disconnect(), 1);
+    unsetenv("TOLVIK_BENCH_SCENARIO");
+}
+
+}  // namespace
