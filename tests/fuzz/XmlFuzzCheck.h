@@ -1,0 +1,42 @@
+// What every parse promises, checked on fuzzed input; a broken promise aborts, which the fuzzer
+// reports as a finding.
+#pragma once
+
+#include <cstdlib>
+#include <cstring>
+
+#include "config/Xml.h"
+
+// Reads every string of the tree, so that a dangling or unterminated one shows up.
+inline size_t TouchTree(const XmlNode& node) {
+    size_t bytes = node.Name() ? std::strlen(node.Name()) : 0;
+    for (int i = 0; i < node.AttributeCount(); ++i) {
+        bytes += std::strlen(node.AttributeNameAt(i));
+        bytes += node.AttributeValueAt(i) ? std::strlen(node.AttributeValueAt(i)) : 0;
+    }
+    for (int i = 0; i < node.TextCount(); ++i) {
+        bytes += std::strlen(node.TextAt(i));
+    }
+    for (int i = 0; i < node.ClearCount(); ++i) {
+        bytes += std::strlen(node.ClearAt(i)) + std::strlen(node.ClearOpenTagAt(i));
+    }
+    for (int i = 0; i < node.ChildCount(); ++i) {
+        bytes += TouchTree(node.ChildAt(i));
+    }
+    return bytes;
+}
+
+inline void CheckOutcome(const XmlNode& document, const XmlResults& results) {
+    const int code = results.error;
+    const bool warning =
+        code == XmlErrorNone || code == XmlWarningUnmatchedEndTag || code == XmlWarningNoXmlTag;
+    if (code < 0 || code > XmlErrorWideCharConversion || warning == document.IsNull()) {
+        std::abort();
+    }
+    const bool positioned = code != XmlErrorNone && code != XmlErrorNoData && code != XmlErrorFileNotFound &&
+                            code != XmlErrorFirstTagNotFound && code != XmlErrorWideCharConversion;
+    if (positioned && (results.line < 1 || results.column < 1)) {
+        std::abort();
+    }
+    TouchTree(document);
+}
