@@ -1,5 +1,7 @@
-// Decoding of received records, driven on the test thread through a scripted CAN_GetPDO so that
-// every fetch's outcome is chosen, including a failure between two good ones.
+// Decoding of received records. Most cases run on the test thread through a scripted CAN_GetPDO,
+// so that every fetch's outcome is chosen, including a failure between two good ones; the last
+// takes the whole road from the bench's own thread.
+#include <algorithm>
 #include <deque>
 #include <optional>
 #include <string>
@@ -10,6 +12,7 @@
 #include "canlink/BridgeLibrary.h"
 #include "remote/PdoEvent.h"
 #include "res/Resource.h"
+#include "tests/remote/BenchSession.h"
 #include "tests/support/RecordingPort.h"
 
 namespace {
@@ -37,14 +40,6 @@ int ScriptedGetPdo(CAN_PDO* pdo) {
     return 1;
 }
 
-CAN_PDO Record(uint32_t cobId, uint8_t value) {
-    CAN_PDO pdo{};
-    pdo.cobId = cobId;
-    pdo.length = 1;
-    pdo.data[0] = value;
-    return pdo;
-}
-
 // Notes the wireless activity flag as each line arrives, to tell "after the line" from "before".
 class FlagAtLinePort : public RecordingPort {
 public:
@@ -70,7 +65,7 @@ protected:
 
     // Delivers one record in one call, as the library does for a single waiting PDO.
     void Deliver(uint32_t cobId, uint8_t value) {
-        g_script.push_back(Record(cobId, value));
+        g_script.push_back(MakePdo(cobId, value));
         OnPdoEvent(1);
     }
 
@@ -81,7 +76,7 @@ private:
 };
 
 TEST_F(PdoEventTest, NoFetchWithoutAPositiveCountOrADialog) {
-    g_script.push_back(Record(kBaseKey, 2));
+    g_script.push_back(MakePdo(kBaseKey, 2));
     OnPdoEvent(0);
     OnPdoEvent(-1);
     EXPECT_EQ(g_fetches, 0);
@@ -93,7 +88,7 @@ TEST_F(PdoEventTest, NoFetchWithoutAPositiveCountOrADialog) {
 }
 
 TEST_F(PdoEventTest, FailedFetchUsesUpItsPass) {
-    g_script = {Record(kBaseKey, 2), std::nullopt, Record(kBaseKey, 0), Record(kBaseKey, 7)};
+    g_script = {MakePdo(kBaseKey, 2), std::nullopt, MakePdo(kBaseKey, 0), MakePdo(kBaseKey, 7)};
     OnPdoEvent(3);
     EXPECT_EQ(g_fetches, 3);
     EXPECT_EQ(port.Lines(), (std::vector<std::string>{"Key (Measure) down", "Key up"}));
@@ -178,7 +173,7 @@ TEST_F(PdoEventTest, BatteryAndSignalSetStateBeforeText) {
         FlagAtLinePort fresh;  // resets the shared state and becomes the dialog
         fresh.m_pdoRegistration = port.m_pdoRegistration;
         g_batteryState = c.stateBefore;
-        g_script.push_back(Record(c.cobId, c.value));
+        g_script.push_back(MakePdo(c.cobId, c.value));
         OnPdoEvent(1);
         EXPECT_EQ(fresh.Events(), c.events);
         EXPECT_EQ(g_batteryState.load(), c.stateAfter);
@@ -200,6 +195,31 @@ TEST_F(PdoEventTest, RecordsOutsideTheRegistrationChangeNothing) {
     EXPECT_TRUE(port.Events().empty());
     EXPECT_EQ(g_wirelessActivity.load(), 0);
     EXPECT_EQ(g_batteryState.load(), -1);
+}
+
+// The road of one event: a wireless Zoom + press and its release reach the dialog from the
+// bench's own thread.
+TEST(PdoEventFromTheBench, WirelessKeyPressAndRelease) {
+    bench::Scenario scenario = bench::DefaultScenario();
+    scenario.wirelessPaired = true;
+    scenario.timeline = {
+        {100, bench::EventKind::KeyDown, true, 7},
+        {300, bench::EventKind::KeyUp, true, 0},
+    };
+    BenchSession session(scenario);
+    bench::Advance(200);
+    EXPECT_EQ(session.port.Picture(res::IDC_REMOTE_PICTURE), res::IDB_REMOTE_ZOOM_PLUS);
+    EXPECT_EQ(g_wirelessActivity.load(), 1);
+    bench::Advance(200);
+    const std::vector<std::string> keyEvents = {"picture:1017:146", "line:Key (Zoom +) down",
+                                                "picture:1017:130", "line:Key up"};
+    std::vector<std::string> events = session.port.Events();
+    events.erase(std::remove_if(events.begin(), events.end(),
+                                [](const std::string& e) {
+                                    return e.rfind("picture:", 0) != 0 && e.rfind("line:", 0) != 0;
+                                }),
+                 events.end());
+    EXPECT_EQ(events, keyEvents);
 }
 
 }  // namespace
