@@ -7,7 +7,8 @@ namespace res {
 constexpr int IDD_WAIT = 100;
 constexpr int IDD_TOLVIK = 102;
 
-// Controls of the main dialog.
+// Controls of the main dialog; IDC_STATIC marks a control without identifier.
+constexpr int IDC_STATIC = -1;
 constexpr int IDC_STATUS_LOG = 1002;
 constexpr int IDC_KEY_ALIGN_VIEW = 1003;
 constexpr int IDC_KEY_FOCUS_MINUS = 1004;

@@ -1,0 +1,47 @@
+// Drawing pieces shared by the picture generators, and the generators themselves.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QRectF>
+
+class QPainter;
+
+namespace res::art {
+
+// The dialog's face colour, behind every picture's rounded corners.
+inline const QColor kFace(240, 240, 240);
+inline const QColor kSlate(46, 56, 70);
+
+enum class KeySymbol { AlignView, Measure, Down, Up, Dot, Ring };
+enum class KeyLook {
+    Normal,  // dark slate key, white symbol
+    Lit,     // red key, white symbol: the key being pressed on the remote
+    Held,    // light grey key, slate symbol: a virtual key held down
+};
+
+// The default sans font at an exact pixel size, so pictures look the same on every screen.
+QFont ArtFont(int pixelSize, bool bold);
+// A 24-bit picture filled with `background`.
+QImage NewPicture(int width, int height, const QColor& background = kFace);
+// `text` centred in `box`, in the largest bold size up to `pixelSize` that fits its width.
+void DrawFittedText(QPainter& painter, const QRectF& box, const QString& text, int pixelSize,
+                    const QColor& colour);
+void DrawKey(QPainter& painter, const QRectF& key, KeyLook look, KeySymbol symbol);
+// A small keypad seen from the front, for the step pictures, the banner and the icon.
+void DrawMiniRemote(QPainter& painter, const QRectF& body, const QColor& bodyColour);
+// A radio mark: a dot at `origin` with three arcs opening to the upper right, `size` across.
+void DrawRadioWaves(QPainter& painter, const QPointF& origin, qreal size, const QColor& colour);
+
+// The keypad with no key lit (130) or with the key of bitmap `litBitmap` (139 to 146) in red.
+QImage RemotePicture(int litBitmap);
+// The virtual-remote key pictures 151 to 162.
+QImage KeyButtonPicture(int bitmap);
+// Step pictures 147 to 149.
+QImage StepPicture(int bitmap);
+QImage BannerPicture();
+QImage WirelessLogoPicture();
+QImage IconPicture(int size);
+
+}  // namespace res::art

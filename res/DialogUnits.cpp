@@ -1,0 +1,46 @@
+#include <QFont>
+#include <QFontMetrics>
+#include <QString>
+#include <cstdint>
+
+#include "res/DialogTemplate.h"
+
+namespace res {
+namespace {
+
+// value * numerator / denominator rounded to the nearest integer, halves away from zero, in 64 bits
+// so that no product overflows. The denominator is 4 or 8.
+int MulDiv(int value, int numerator, int denominator) {
+    const int64_t product = static_cast<int64_t>(value) * numerator;
+    const int64_t half = denominator / 2;
+    const int64_t rounded =
+        product >= 0 ? (product + half) / denominator : -((-product + half) / denominator);
+    return static_cast<int>(rounded);
+}
+
+}  // namespace
+
+QRect MapDialogRect(QRect dialogUnits, QSize baseUnits) {
+    // Each edge maps on its own, so neighbouring controls keep sharing their edges.
+    const int left = MulDiv(dialogUnits.x(), baseUnits.width(), 4);
+    const int top = MulDiv(dialogUnits.y(), baseUnits.height(), 8);
+    const int right = MulDiv(dialogUnits.x() + dialogUnits.width(), baseUnits.width(), 4);
+    const int bottom = MulDiv(dialogUnits.y() + dialogUnits.height(), baseUnits.height(), 8);
+    return QRect(left, top, right - left, bottom - top);
+}
+
+QFont DialogFont(const DialogTemplate& dialog) {
+    QFont font(QString::fromLatin1(dialog.fontName));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(MulDiv(dialog.pointSize, 96, 72));
+    return font;
+}
+
+QSize DialogBaseUnits(const QFont& font) {
+    const QFontMetrics metrics(font);
+    const int extent =
+        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    return QSize((extent / 26 + 1) / 2, metrics.height());
+}
+
+}  // namespace res
