@@ -1,0 +1,34 @@
+// A virtual-remote key: a button drawn from pictures, exactly as large as its normal picture, that
+// tells its dialog the moment the left mouse button goes down on it and comes up again.
+#pragma once
+
+#include <QAbstractButton>
+#include <QPixmap>
+
+class CSubClassButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    explicit CSubClassButton(QWidget* parent = nullptr);
+
+    // Pictures by bitmap number; false when the normal one does not exist. A missing selected,
+    // focused or disabled picture falls back to the normal one.
+    bool LoadBitmaps(int normal, int selected, int focused, int disabled);
+    // Sizes the button to its normal picture, keeping its top-left corner.
+    void SizeToContent();
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    void Report(bool release);
+
+    QPixmap m_normal;
+    QPixmap m_selected;
+    QPixmap m_focused;
+    QPixmap m_disabled;
+};
