@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 #include "config/Xml.h"
@@ -21,9 +21,11 @@ const std::string kConfig = "\"?>\n<configuration><add key=\"a\" value=\"b\"/></
 class XmlLoad : public ::testing::Test {
 protected:
     void SetUp() override {
+        // Test processes may run side by side: a random token per process, a counter within it.
+        static const unsigned token = std::random_device{}();
         static std::atomic<int> counter{0};
         folder_ = fs::temp_directory_path() /
-                  ("tolvik-xml-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
+                  ("tolvik-xml-" + std::to_string(token) + "-" + std::to_string(counter++));
         fs::create_directories(folder_);
         previous_ = GetEncoding();
         SetEncoding(XmlEncodingUtf8);
