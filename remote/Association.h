@@ -6,7 +6,8 @@
 #include "app/port/MainDialogPort.h"
 
 // Makes the base remote's signal-strength PDO valid and mapped, restarting the node only when
-// something had to change. Objects whose read fails are left alone.
+// something had to change. Objects whose read fails are left alone. Takes the dialog only so
+// that the dialog delegates to all its remote operations alike; it changes nothing on it.
 void EnableSignalStrengthPdo(MainDialogPort& dlg);
 
 // Opens the base remote's association window for up to 20 s with a progress dialog, ends about
