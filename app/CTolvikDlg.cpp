@@ -1,0 +1,430 @@
+#include "app/CTolvikDlg.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMetaObject>
+#include <QPaintEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QThread>
+#include <unordered_map>
+
+#include "app/CBatteryField.h"
+#include "app/CHListBox.h"
+#include "canlink/BridgeLibrary.h"
+#include "canlink/ConnectToBridge.h"
+#include "canlink/LookUpBridgeMac.h"
+#include "controls/CSubClassButton.h"
+#include "controls/CSysColStatic.h"
+#include "controls/CWaitDialog.h"
+#include "remote/Association.h"
+#include "remote/Firmware.h"
+#include "remote/PdoEvent.h"
+#include "remote/VirtualKey.h"
+#include "res/Artwork.h"
+#include "res/DialogTemplate.h"
+#include "res/Resource.h"
+#include "res/StringTable.h"
+
+namespace {
+
+constexpr uint32_t kBaseKeyCobId = 0x1C8;
+constexpr uint32_t kWirelessKeyCobId = 0x1C9;
+constexpr uint32_t kSignalCobId = 0x3C8;
+constexpr uint32_t kBatteryCobId = 0x2C9;
+
+QString ControlText(const char* text) {
+    // The template marks access keys with "&", as Qt does.
+    return QString::fromLatin1(text ? text : "");
+}
+
+}  // namespace
+
+CTolvikDlg::CTolvikDlg(QWidget* parent) : QDialog(parent), m_hIcon(res::LoadIcon(res::IDI_TOLVIK)) {
+    CreateControls();
+    BindButtons();
+}
+
+CTolvikDlg::~CTolvikDlg() {
+    // A dialog that was never closed still leaves the library quiet before its widgets go.
+    if (!m_disconnected && Bridge().IsBound()) {
+        m_disconnected = true;
+        Bridge().CAN_Disconnect();
+    }
+    MainDialogPort* self = this;
+    g_mainDialog.compare_exchange_strong(self, nullptr);
+}
+
+void CTolvikDlg::CreateControls() {
+    const res::DialogTemplate& dialog = *res::GetDialogTemplate(res::IDD_TOLVIK);
+    setFont(res::DialogFont(dialog));
+    const QSize baseUnits = res::DialogBaseUnits(font());
+
+    setWindowTitle(QString::fromLatin1(dialog.caption));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(res::MapDialogRect(QRect(0, 0, dialog.width, dialog.height), baseUnits).size());
+
+    QString lastLabel;
+    for (const res::DialogControl& control : dialog.controls) {
+        QWidget* widget = nullptr;
+        const QString text = ControlText(control.text);
+        switch (control.kind) {
+            case res::ControlKind::Picture:
+                if (control.id == res::IDC_REMOTE_PICTURE) {
+                    m_remotePicture = new CSysColStatic(this);
+                    widget = m_remotePicture;
+                } else {
+                    auto* label = new QLabel(this);
+                    label->setPixmap(res::LoadBitmap(control.bitmapId));
+                    widget = label;
+                }
+                break;
+            case res::ControlKind::GroupBox:
+                widget = new QGroupBox(text, this);
+                break;
+            case res::ControlKind::Label: {
+                auto* label = new QLabel(text, this);
+                label->setWordWrap(true);
+                label->setAlignment((control.style & res::kCentred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
+                widget = label;
+                break;
+            }
+            case res::ControlKind::KeyButton:
+                widget = new CSubClassButton(this);
+                break;
+            case res::ControlKind::PushButton: {
+                auto* button = new QPushButton(text, this);
+                button->setAutoDefault(false);
+                widget = button;
+                break;
+            }
+            case res::ControlKind::Edit:
+                if (control.id == res::IDC_BATTERY) {
+                    auto* field = new CBatteryField(this);
+                    field->textBackground = [this] { return OnCtlColor(res::IDC_BATTERY); };
+                    widget = field;
+                } else {
+                    auto* edit = new QLineEdit(this);
+                    edit->setReadOnly(true);
+                    widget = edit;
+                }
+                break;
+            case res::ControlKind::ListBox:
+                m_statusList = new CHListBox(this);
+                widget = m_statusList;
+                break;
+            case res::ControlKind::Progress: {
+                auto* bar = new QProgressBar(this);
+                bar->setOrientation(Qt::Vertical);
+                bar->setTextVisible(false);
+                widget = bar;
+                break;
+            }
+        }
+        widget->setGeometry(res::MapDialogRect(QRect(control.x, control.y, control.width, control.height), baseUnits));
+        // Picture statics take the size of their picture, keeping their top-left corner.
+        if (auto* label = qobject_cast<QLabel*>(widget); label && !label->pixmap().isNull()) {
+            label->resize(label->pixmap().size());
+        }
+        const char* tip = control.tooltipId ? res::LoadString(control.tooltipId) : nullptr;
+        if (tip) {
+            widget->setToolTip(QString::fromLatin1(tip));
+        }
+        // Screen readers and GUI test clients find a control by its text, else its tooltip, else
+        // the label standing before it in the template (as for the Compatibility field).
+        QString accessible = text;
+        accessible.remove(QLatin1Char('&'));
+        if (accessible.isEmpty()) {
+            accessible = tip ? QString::fromLatin1(tip) : lastLabel;
+        }
+        widget->setAccessibleName(accessible);
+        if (control.kind == res::ControlKind::Label) {
+            lastLabel = accessible;
+        }
+        if (control.id > 0) {
+            widget->setProperty("controlId", control.id);
+            m_items[control.id] = widget;
+        }
+        if (control.style & res::kDisabled) {
+            widget->setEnabled(false);
+        }
+    }
+    connect(static_cast<QPushButton*>(GetDlgItem(res::IDC_ASSOCIATE)), &QPushButton::clicked, this,
+            &CTolvikDlg::OnAssociate);
+}
+
+void CTolvikDlg::BindButtons() {
+    auto key = [this](int id) { return static_cast<CSubClassButton*>(GetDlgItem(id)); };
+    m_btnAlignView = key(res::IDC_KEY_ALIGN_VIEW);
+    m_btnMeasure = key(res::IDC_KEY_MEASURE);
+    m_btnFocusMinus = key(res::IDC_KEY_FOCUS_MINUS);
+    m_btnFocusPlus = key(res::IDC_KEY_FOCUS_PLUS);
+    m_btnZoomMinus = key(res::IDC_KEY_ZOOM_MINUS);
+    m_btnZoomPlus = key(res::IDC_KEY_ZOOM_PLUS);
+    m_btnSpot = key(res::IDC_KEY_SPOT);
+    m_btnRing = key(res::IDC_KEY_RING);
+}
+
+QWidget* CTolvikDlg::GetDlgItem(int controlId) const {
+    auto it = m_items.find(controlId);
+    return it == m_items.end() ? nullptr : it->second;
+}
+
+int CTolvikDlg::DoModal() {
+    OnInitDialog();
+    return exec();
+}
+
+bool CTolvikDlg::OnInitDialog() {
+    m_linkFailed = 0;
+    g_mainDialog = this;
+    setWindowIcon(m_hIcon);
+
+    for (const res::KeyButtonBitmaps& entry : res::KeyButtonBitmapTable()) {
+        auto* button = static_cast<CSubClassButton*>(GetDlgItem(entry.controlId));
+        button->LoadBitmaps(entry.normal, entry.selected, entry.focused, entry.disabled);
+        button->SizeToContent();
+    }
+    m_remotePicture->SetBitmapResource(res::IDB_REMOTE_IDLE);
+
+    m_pdoRegistration[kBaseKeyPdo].cobId = kBaseKeyCobId;
+    m_pdoRegistration[kWirelessKeyPdo].cobId = kWirelessKeyCobId;
+    m_pdoRegistration[kSignalPdo].cobId = kSignalCobId;
+    m_pdoRegistration[kBatteryPdo].cobId = kBatteryCobId;
+
+    ConnectToBridge();
+    if (m_linkFailed) {
+        AddStatusLine("Bridge connect failed");
+    }
+    SetItemText(res::IDC_BATTERY, " ?? ");
+    EnableItem(res::IDC_ASSOCIATE, false);
+    if (!m_linkFailed) {
+        EnableSignalStrengthPdo();
+        ReadFirmwareVersion();
+    }
+
+    m_colorLow = QColor(255, 0, 0);
+    m_colorUnknown = QColor(241, 217, 78);
+    m_colorOk = QColor(0, 255, 0);
+    auto* bar = static_cast<QProgressBar*>(GetDlgItem(res::IDC_SIGNAL_BAR));
+    bar->setRange(0, 255);
+    return true;
+}
+
+void CTolvikDlg::ConnectToBridge() {
+    if (!Bridge().IsBound()) {
+        std::string error;
+        if (!LoadBridgeLibrary(DefaultBridgeLibraryPath(), &error)) {
+            m_linkFailed = 1;
+            ShowMessageBox(error.c_str(), MessageIcon::Error);
+            return;
+        }
+    }
+    ::ConnectToBridge(*this, ::OnPdoEvent, ::OnSecondaryEvent);
+}
+
+bool CTolvikDlg::LookUpBridgeMac(uint8_t mac[6]) { return ::LookUpBridgeMac(*this, mac); }
+void CTolvikDlg::EnableSignalStrengthPdo() { ::EnableSignalStrengthPdo(*this); }
+void CTolvikDlg::ReadFirmwareVersion() { ::ReadFirmwareVersion(*this); }
+void CTolvikDlg::OnAssociate() { ::OnAssociate(*this); }
+void CTolvikDlg::SendVirtualKey(int controlId, bool release) { ::SendVirtualKey(*this, controlId, release); }
+
+QColor CTolvikDlg::OnCtlColor(int controlId) const {
+    if (controlId != res::IDC_BATTERY) {
+        return QColor(Qt::white);
+    }
+    const int state = g_batteryState.load();
+    return state < 0 ? m_colorUnknown : state > 0 ? m_colorLow : m_colorOk;
+}
+
+void CTolvikDlg::accept() {}
+void CTolvikDlg::reject() {}
+
+void CTolvikDlg::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Escape:
+            event->accept();
+            return;
+        default:
+            QDialog::keyPressEvent(event);
+    }
+}
+
+void CTolvikDlg::closeEvent(QCloseEvent* event) {
+    OnClose();
+    event->accept();
+}
+
+void CTolvikDlg::OnClose() {
+    done(QDialog::Accepted);
+    if (!m_disconnected && Bridge().IsBound()) {
+        m_disconnected = true;
+        Bridge().CAN_Disconnect();
+    }
+}
+
+void CTolvikDlg::paintEvent(QPaintEvent* event) {
+    QDialog::paintEvent(event);
+    // Qt also paints the dialog beneath a child that redraws itself (the picture or a bar
+    // taking a new value): those repaints lie wholly inside children and must not undo a key
+    // highlight. A repaint that reaches the dialog's own surface is a real one.
+    QRegion children;
+    for (QObject* object : this->children()) {
+        if (auto* child = qobject_cast<QWidget*>(object); child && child->isVisible()) {
+            children += child->geometry();
+        }
+    }
+    if (!(event->region() - children).isEmpty() && m_remotePicture) {
+        m_remotePicture->SetBitmapResource(res::IDB_REMOTE_IDLE);
+    }
+}
+
+bool CTolvikDlg::OnGuiThread() const { return QThread::currentThread() == thread(); }
+
+void CTolvikDlg::HandOver(Update update) {
+    bool post = false;
+    {
+        std::lock_guard lock(m_pendingMutex);
+        m_pending.push_back(std::move(update));
+        post = !m_drainPosted;
+        m_drainPosted = true;
+    }
+    // One drain per event-loop turn however many changes arrive meanwhile. Never waits for the
+    // GUI thread: the library's thread may be the one the GUI thread waits for on disconnect.
+    if (post) {
+        QMetaObject::invokeMethod(this, &CTolvikDlg::ApplyPending, Qt::QueuedConnection);
+    }
+}
+
+void CTolvikDlg::ApplyPending() {
+    std::vector<Update> pending;
+    {
+        std::lock_guard lock(m_pendingMutex);
+        pending.swap(m_pending);
+        m_drainPosted = false;
+    }
+    if (pending.empty()) {
+        return;
+    }
+    // Only the last picture, text and bar position of a batch is ever seen; every line is kept.
+    QStringList lines;
+    std::unordered_map<int, const Update*> last;
+    for (const Update& update : pending) {
+        if (update.kind == Update::Line) {
+            lines << QString::fromLocal8Bit(update.text.c_str());
+        } else {
+            last[update.kind * 100000 + update.controlId] = &update;
+        }
+    }
+    for (const auto& [key, update] : last) {
+        switch (update->kind) {
+            case Update::Text:
+                ApplyText(update->controlId, update->text.c_str());
+                break;
+            case Update::Picture:
+                ApplyPicture(update->controlId, update->value);
+                break;
+            case Update::Bar:
+                ApplyBar(update->controlId, update->value);
+                break;
+            case Update::Line:
+                break;
+        }
+    }
+    AppendLines(lines);
+}
+
+void CTolvikDlg::AppendLines(const QStringList& lines) {
+    if (lines.isEmpty()) {
+        return;
+    }
+    m_statusList->AddStrings(lines);
+    m_statusList->SetCurSel(m_statusList->GetCount() - 1);
+}
+
+void CTolvikDlg::AddStatusLine(const char* text) {
+    if (!OnGuiThread()) {
+        HandOver({Update::Line, 0, 0, text});
+        return;
+    }
+    ApplyPending();  // lines handed over earlier come first
+    m_statusList->AddString(text);
+    m_statusList->SetCurSel(m_statusList->GetCount() - 1);
+}
+
+void CTolvikDlg::SetItemText(int controlId, const char* text) {
+    if (!OnGuiThread()) {
+        HandOver({Update::Text, controlId, 0, text});
+        return;
+    }
+    ApplyPending();
+    ApplyText(controlId, text);
+}
+
+void CTolvikDlg::SetItemPicture(int controlId, int bitmapId) {
+    if (!OnGuiThread()) {
+        HandOver({Update::Picture, controlId, bitmapId, {}});
+        return;
+    }
+    ApplyPending();
+    ApplyPicture(controlId, bitmapId);
+}
+
+void CTolvikDlg::SetBarPosition(int controlId, int position) {
+    if (!OnGuiThread()) {
+        HandOver({Update::Bar, controlId, position, {}});
+        return;
+    }
+    ApplyPending();
+    ApplyBar(controlId, position);
+}
+
+void CTolvikDlg::ApplyText(int controlId, const char* text) {
+    QWidget* item = GetDlgItem(controlId);
+    if (auto* edit = qobject_cast<QLineEdit*>(item)) {
+        edit->setText(QString::fromLocal8Bit(text));
+    } else if (auto* label = qobject_cast<QLabel*>(item)) {
+        label->setText(QString::fromLocal8Bit(text));
+    } else if (auto* button = qobject_cast<QAbstractButton*>(item)) {
+        button->setText(QString::fromLocal8Bit(text));
+    }
+}
+
+void CTolvikDlg::ApplyPicture(int controlId, int bitmapId) {
+    // The replaced picture is released with the pixmap the control held.
+    if (auto* picture = qobject_cast<CSysColStatic*>(GetDlgItem(controlId))) {
+        picture->SetPicture(res::LoadBitmap(bitmapId));
+    } else if (auto* label = qobject_cast<QLabel*>(GetDlgItem(controlId))) {
+        label->setPixmap(res::LoadBitmap(bitmapId));
+    }
+}
+
+void CTolvikDlg::ApplyBar(int controlId, int position) {
+    if (auto* bar = qobject_cast<QProgressBar*>(GetDlgItem(controlId))) {
+        bar->setValue(position);
+    }
+}
+
+void CTolvikDlg::ShowMessageBox(const char* text, MessageIcon icon) {
+    ApplyPending();
+    QMessageBox box(icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
+                    QGuiApplication::applicationDisplayName(), QString::fromLocal8Bit(text), QMessageBox::Ok, this);
+    box.exec();
+}
+
+void CTolvikDlg::EnableItem(int controlId, bool enable) {
+    if (QWidget* item = GetDlgItem(controlId)) {
+        item->setEnabled(enable);
+    }
+}
+
+std::unique_ptr<WaitDialogPort> CTolvikDlg::CreateWaitDialog() { return std::make_unique<CWaitDialog>(); }
