@@ -1,0 +1,81 @@
+// The status log: the horizontal extent follows the widest line and never shrinks; the newest
+// line is selected; lines from another thread keep their order.
+#include <QFontMetrics>
+#include <QScrollBar>
+#include <thread>
+
+#include "app/CHListBox.h"
+#include "tests/app/DialogFixture.h"
+
+namespace {
+
+int Width(const CHListBox& list, const char* text) {
+    return QFontMetrics(list.font()).horizontalAdvance(QString::fromLatin1(text));
+}
+
+TEST(StatusLog, ExtentTracksTheWidestLineWithThreeBorderMargin) {
+    CHListBox list;
+    EXPECT_EQ(list.m_nMaxExtent, 0);
+    list.AddString("");
+    EXPECT_EQ(list.m_nMaxExtent, 3) << "an empty first line gives three border widths";
+
+    list.AddString("A rather long first line");
+    const int wide = Width(list, "A rather long first line") + 3;
+    EXPECT_EQ(list.m_nMaxExtent, wide);
+    list.AddString("short");
+    EXPECT_EQ(list.m_nMaxExtent, wide) << "a shorter line leaves the extent alone";
+    list.AddString("A rather long first line");
+    EXPECT_EQ(list.m_nMaxExtent, wide);
+    EXPECT_EQ(list.GetCount(), 4) << "identical lines are all kept";
+}
+
+TEST(StatusLog, WideLineScrollsHorizontally) {
+    CHListBox list;
+    list.resize(140, 160);
+    list.show();
+    list.AddString("Key (Next/Finish) down, a line far wider than the list box itself");
+    QCoreApplication::processEvents();
+    EXPECT_GT(list.horizontalScrollBar()->maximum(), 0);
+}
+
+TEST_F(DialogTest, NewestLineIsSelectedAndInView) {
+    Start();
+    m_dlg->show();
+    for (int i = 0; i < 200; ++i) {
+        m_dlg->AddStatusLine(("line " + std::to_string(i)).c_str());
+    }
+    QCoreApplication::processEvents();
+    CHListBox* list = m_dlg->m_statusList;
+    EXPECT_EQ(list->GetCurSel(), list->GetCount() - 1);
+    EXPECT_EQ(list->GetText(list->GetCount() - 1), "line 199");
+    const QRect last = list->visualRect(list->model()->index(list->GetCount() - 1, 0));
+    EXPECT_TRUE(list->viewport()->rect().intersects(last));
+}
+
+TEST_F(DialogTest, LinesFromAnotherThreadKeepTheirOrder) {
+    Start();
+    const int before = m_dlg->m_statusList->GetCount();
+    constexpr int kLines = 5000;
+    std::thread writer([this] {
+        for (int i = 0; i < kLines; ++i) {
+            m_dlg->AddStatusLine(std::to_string(i).c_str());
+        }
+    });
+    // The GUI thread keeps writing too; its lines may interleave but each side keeps order.
+    for (int i = 0; i < 50; ++i) {
+        m_dlg->AddStatusLine("gui");
+        QCoreApplication::processEvents();
+    }
+    writer.join();
+    QCoreApplication::processEvents();
+    int expected = 0;
+    for (int i = before; i < m_dlg->m_statusList->GetCount(); ++i) {
+        const QString text = m_dlg->m_statusList->GetText(i);
+        if (text != "gui") {
+            ASSERT_EQ(text.toInt(), expected++);
+        }
+    }
+    EXPECT_EQ(expected, kLines);
+}
+
+}  // namespace
