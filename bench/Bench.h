@@ -125,6 +125,7 @@ bool AssociationWindowOpen();
 uint64_t DeliveredCount();  // PDOs handed out by CAN_GetPDO
 uint64_t DroppedCount();    // PDOs dropped because the buffer was full
 int ConnectCount();
-int DisconnectCount();
+int DisconnectCount();  // disconnects that ended a connection
+int DisconnectCalls();  // every call, whether or not anything was connected
 
 }  // namespace bench

@@ -143,6 +143,8 @@ int ConnectCount() {
     return s.connects;
 }
 
+int DisconnectCalls() { return TheState().disconnectCalls.load(); }
+
 int DisconnectCount() {
     State& s = TheState();
     std::unique_lock<std::mutex> lock = Acquire(s);

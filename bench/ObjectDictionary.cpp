@@ -49,7 +49,9 @@ SdoOutcome ReadObject(const ObjectDictionary& od, int index, int subIndex, uint8
     }
     if (entry->width == 0) {
         const size_t count = std::min(od.versionText.size(), static_cast<size_t>(size));
-        std::memcpy(buffer, od.versionText.data(), count);
+        if (count > 0) {  // an empty text has no storage to copy from
+            std::memcpy(buffer, od.versionText.data(), count);
+        }
         return {true, static_cast<uint32_t>(count)};
     }
     if (size != entry->width) {

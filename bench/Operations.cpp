@@ -118,6 +118,7 @@ int CAN_Connect(uint32_t ipAddress) {
 }
 
 int CAN_Disconnect() {
+    ++TheState().disconnectCalls;
     // Joining the bench thread from itself would never return.
     if (OnBenchThread()) {
         return kFailed;

@@ -144,6 +144,7 @@ void Reset(State& s, const Scenario& scenario) {
     s.nodeStates = {};
     s.connects = 0;
     s.disconnects = 0;
+    s.disconnectCalls = 0;
 }
 
 }  // namespace bench

@@ -2,6 +2,7 @@
 // and the bench thread that runs the bus in real time and calls OnPdoEvent.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -51,6 +52,7 @@ struct State : FrameSink {
     BoundedLog<std::pair<int, int>> nodeStates;
     int connects = 0;
     int disconnects = 0;
+    std::atomic<int> disconnectCalls{0};  // every call, accepted or not
 
     State() = default;
     State(const State&) = delete;
