@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs what Tolvik needs to build, test and run on Debian 12, when run as root and something
+# is missing. Sourced by the run and test scripts.
+set -euo pipefail
+
+TOLVIK_PACKAGES=(
+  g++ cmake ninja-build pkg-config
+  qt6-base-dev libgl-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libtinyxml2-dev libpugixml-dev
+  clang libclang-rt-14-dev
+  xvfb xauth xdotool imagemagick python3 python3-xlib fonts-dejavu-core
+)
+
+tolvik_missing_packages() {
+  local missing=()
+  for package in "${TOLVIK_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+  done
+  echo "${missing[@]:-}"
+}
+
+tolvik_setup() {
+  local missing
+  missing=$(tolvik_missing_packages)
+  [ -z "$missing" ] && return 0
+  if [ "$(id -u)" = "0" ]; then
+    echo "Installing: $missing"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    # shellcheck disable=SC2086
+    apt-get install -y -qq --no-install-recommends $missing >/dev/null
+  else
+    echo "Missing Debian packages: $missing" >&2
+    echo "Run this script as root once, or: sudo apt-get install $missing" >&2
+    exit 1
+  fi
+}
