@@ -1,0 +1,136 @@
+#include "config/ReadBridgeMacFromConfig.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/port/MainDialogPort.h"
+#include "config/HexNumber.h"
+#include "config/Xml.h"
+#include "platform/FileExists.h"
+
+namespace {
+
+// The Windows path limit the installations keep to; also the size of a load's report.
+constexpr int kPathSize = 260;
+constexpr char kFirstTag[] = "XML";
+
+using PathText = char[kPathSize];
+
+// <dir><middle><name> into `path`. A path that does not fit is refused with a status line rather
+// than cut into the name of some other file.
+bool BuildPath(MainDialogPort& dlg, PathText& path, const char* dir, const char* middle, const char* name) {
+    const int length = std::snprintf(path, kPathSize, "%s%s%s", dir, middle, name);
+    if (length >= 0 && length < kPathSize) {
+        return true;
+    }
+    dlg.AddStatusLine(("Path " + std::string(path) + "... is longer than 259 characters.").c_str());
+    return false;
+}
+
+void FileNotFound(MainDialogPort& dlg, const char* path) {
+    dlg.AddStatusLine(("File " + std::string(path) + " is not found.").c_str());
+}
+
+// The document of an existing configuration file; the null handle, with the report or the missing
+// file in the status log, when there is none. Warnings leave no line.
+XmlNode Load(MainDialogPort& dlg, const char* path) {
+    if (!platform::FileExists(path)) {
+        FileNotFound(dlg, path);
+        return XmlNode();
+    }
+    char report[kPathSize] = "";
+    XmlNode document = LoadFileWithReport(path, kFirstTag, report, kPathSize);
+    if (document.IsNull()) {
+        // A report that fills the buffer may have lost its end to the cut; say so.
+        const bool full = std::strlen(report) == kPathSize - 1;
+        dlg.AddStatusLine(full ? (std::string(report) + "...").c_str() : report);
+    }
+    return document;
+}
+
+// The six groups of "%hx-%hx-%hx-%hx-%hx-%hx", stopping at the first that does not fit.
+void ReadMacText(const char* text, uint8_t mac[6]) {
+    for (int k = 0; k < 6; ++k) {
+        if (k > 0 && *text++ != '-') {
+            return;
+        }
+        uint32_t value = 0;
+        text = ScanHexNumber(text, &value);
+        if (!text) {
+            return;
+        }
+        mac[k] = static_cast<uint8_t>(value);
+    }
+}
+
+// Path 2 from the main configuration file: the file its SystemInfoFileName entry names, or the
+// default one when there is no entry.
+bool FindSystemInfoFile(MainDialogPort& dlg, const char* installDir, const char* dataDir, PathText& path) {
+    if (!BuildPath(dlg, path, installDir, "\\bin\\", "MainUI.exe.config")) {
+        return false;
+    }
+    const XmlNode document = Load(dlg, path);
+    if (document.IsNull()) {
+        return false;
+    }
+    const XmlNode entry = document.FindChild("configuration")
+                              .FindChild("appSettings")
+                              .FindChildWithAttribute("add", "Key", "SystemInfoFileName");
+    if (entry.IsNull()) {
+        return BuildPath(dlg, path, dataDir, "\\cfg\\", "SystemInfo.config");
+    }
+    const char* name = entry.AttributeValueAt(1);
+    if (!name || !*name) {
+        // An entry without a file name names no file that could exist.
+        if (BuildPath(dlg, path, dataDir, "\\cfg\\", "")) {
+            FileNotFound(dlg, path);
+        }
+        return false;
+    }
+    return BuildPath(dlg, path, dataDir, "\\cfg\\", name);
+}
+
+// Path 3 from the system information file at `path`, which it replaces.
+bool FindHardwareConfigFile(MainDialogPort& dlg, const char* dataDir, PathText& path) {
+    const XmlNode document = Load(dlg, path);
+    if (document.IsNull()) {
+        return false;
+    }
+    const XmlNode hardware = document.FindChild("configuration")
+                                 .FindChild("SystemInfo")
+                                 .FindChild("HardwareGroup")
+                                 .FindChild("Hardware");
+    if (hardware.IsNull()) {
+        dlg.AddStatusLine((std::string(path) + " is corrupt.").c_str());
+        return false;
+    }
+    const char* name = hardware.AttributeValue("HardwareConfigFile");
+    if (!name || !*name) {
+        dlg.AddStatusLine(("ERROR: " + std::string(path) + " is missing HardwareConfigFile key.").c_str());
+        return false;
+    }
+    return BuildPath(dlg, path, dataDir, "\\cfg\\", name);
+}
+
+}  // namespace
+
+int ReadBridgeMacFromConfig(MainDialogPort& dlg, const char* installDir, const char* dataDir,
+                            uint8_t mac[6]) {
+    PathText path;
+    if (!FindSystemInfoFile(dlg, installDir, dataDir, path) || !FindHardwareConfigFile(dlg, dataDir, path)) {
+        return 0;
+    }
+    const XmlNode document = Load(dlg, path);
+    const char* text = document.FindChild("Settings")
+                           .FindChildWithAttribute("Section", "Name", "Can")
+                           .FindChildWithAttribute("Section", "Name", "Network")
+                           .FindChildWithAttribute("Section", "Name", "QuarnCanBridge")
+                           .FindChildWithAttribute("add", "Key", "Mac")
+                           .AttributeValueAt(1);
+    if (!text) {
+        return 0;
+    }
+    ReadMacText(text, mac);
+    return 1;
+}
