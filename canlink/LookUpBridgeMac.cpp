@@ -1,3 +1,107 @@
 #include "canlink/LookUpBridgeMac.h"
 
-bool LookUpBridgeMac(MainDialogPort&, uint8_t*) { return false; }
+#include <cstdio>
+#include <memory>
+
+#include "app/port/MainDialogPort.h"
+#include "canlink/CalFile.h"
+#include "config/ReadBridgeMacFromConfig.h"
+#include "platform/File.h"
+#include "platform/HostName.h"
+#include "platform/Registry.h"
+
+namespace {
+
+// The Windows path limit: the size of every text read or built here.
+constexpr int kTextSize = 260;
+constexpr char kOlderInstallation[] = "SOFTWARE\\Quarn Corporation\\Install Data\\Vistrel";
+constexpr char kNewerInstallation[] = "SOFTWARE\\Quarn Corporation\\Install Data\\JVR";
+
+using Text = char[kTextSize];
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+bool ReadTargetDir(MainDialogPort& dlg, const platform::RegistryKey& key, Text& dir) {
+    switch (key.ReadString("TargetDir", dir, kTextSize)) {
+        case platform::RegistryRead::Ok:
+            return true;
+        case platform::RegistryRead::TooLong:
+            dlg.AddStatusLine("TargetDir value is longer than 259 characters");
+            return false;
+        case platform::RegistryRead::Missing:
+            break;
+    }
+    dlg.AddStatusLine("TargetDir key not found");
+    return false;
+}
+
+// The older installation's route: exactly one status line, whatever happens.
+bool LookUpInCalFile(MainDialogPort& dlg, const platform::RegistryKey& key, uint8_t mac[6]) {
+    Text targetDir;
+    if (!ReadTargetDir(dlg, key, targetDir)) {
+        return false;
+    }
+    Text hostName;
+    platform::GetHostName(hostName, kTextSize);
+    Text path;
+    const int length = std::snprintf(path, kTextSize, "%s\\cfg\\%s.1", targetDir, hostName);
+    if (length < 0 || length >= kTextSize) {
+        dlg.AddStatusLine("CAL file path is longer than 259 characters");
+        return false;
+    }
+    // Read without newline translation: a carriage return left at a line's end separates like
+    // any other character that is neither letter nor digit.
+    const std::unique_ptr<std::FILE, FileCloser> file(platform::OpenForReading(path));
+    if (!file) {
+        dlg.AddStatusLine("CAL file not found");
+        return false;
+    }
+    switch (ReadCalFileMac(file.get(), mac)) {
+        case CalMac::Found:
+            dlg.AddStatusLine("MAC found in CAL file");
+            return true;
+        case CalMac::Unreadable:
+            dlg.AddStatusLine("MACADDRESS line in CAL file does not hold six hexadecimal values");
+            return false;
+        case CalMac::NoToken:
+            break;
+    }
+    dlg.AddStatusLine("MACADDRESS token in CAL file not found");
+    return false;
+}
+
+// The newer edition's route, through its configuration files.
+bool LookUpInConfiguration(MainDialogPort& dlg, uint8_t mac[6]) {
+    platform::RegistryKey key;
+    if (!key.Open(kNewerInstallation)) {
+        dlg.AddStatusLine("Vistrel X key not found");
+        return false;
+    }
+    Text targetDir;
+    if (!ReadTargetDir(dlg, key, targetDir)) {
+        return false;
+    }
+    // A missing value leaves the text empty. One too long for a path leads to no file at all.
+    Text dataDir;
+    if (key.ReadString("ProgramDataDir", dataDir, kTextSize) == platform::RegistryRead::TooLong) {
+        dlg.AddStatusLine("ProgramDataDir value is longer than 259 characters");
+    } else if (ReadBridgeMacFromConfig(dlg, targetDir, dataDir, mac) != 0) {
+        return true;
+    }
+    dlg.AddStatusLine("MACADDRESS extraction error");
+    return false;
+}
+
+}  // namespace
+
+bool LookUpBridgeMac(MainDialogPort& dlg, uint8_t mac[6]) {
+    // The older installation decides the route: when it is there, only its CAL file counts.
+    platform::RegistryKey older;
+    if (older.Open(kOlderInstallation)) {
+        return LookUpInCalFile(dlg, older, mac);
+    }
+    dlg.AddStatusLine("Vistrel registry key not found. Check Vistrel X.");
+    return LookUpInConfiguration(dlg, mac);
+}
