@@ -1,0 +1,310 @@
+// The bridge address lookup through real installation files and a registry export: which route
+// the installations decide, the status lines of each outcome, the CAL file's MACADDRESS line and,
+// end to end, the bridge that the found address chooses on the bench.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "canlink/ConnectToBridge.h"
+#include "canlink/LookUpBridgeMac.h"
+#include "tests/canlink/LookupFiles.h"
+#include "tests/support/BenchBinding.h"
+#include "tests/support/RecordingPort.h"
+
+namespace {
+
+using Mac = std::array<uint8_t, 6>;
+using Lines = std::vector<std::string>;
+
+const char kOlderKey[] = "SOFTWARE\\Quarn Corporation\\Install Data\\Vistrel";
+const char kNewerKey[] = "SOFTWARE\\Quarn Corporation\\Install Data\\JVR";
+const char kNoOlder[] = "Vistrel registry key not found. Check Vistrel X.";
+const char kCalFound[] = "MAC found in CAL file";
+const char kNoToken[] = "MACADDRESS token in CAL file not found";
+const char kUnreadable[] = "MACADDRESS line in CAL file does not hold six hexadecimal values";
+const char kCal[] = "[Hardware]\nSERIAL=1234\nMACADDRESS = 00-11-22-33-44-55\n";
+const Mac kUntouched = {0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA};
+const Mac kCalMac = {0x00, 0x11, 0x22, 0x33, 0x44, 0x55};
+const Mac kConfigMac = {0x00, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F};
+
+// In registry values and expected lines, "{dir}" stands for the installation's folder.
+const ExportKey kOlder = {kOlderKey, {{"TargetDir", "{dir}/vistrel"}}};
+const ExportKey kNewer = {kNewerKey, {{"TargetDir", "{dir}/jvr"}, {"ProgramDataDir", "{dir}/data"}}};
+
+std::string Expand(std::string text, const std::string& dir) {
+    for (size_t at; (at = text.find("{dir}")) != std::string::npos;) {
+        text.replace(at, 5, dir);
+    }
+    return text;
+}
+
+// The older application in vistrel/, the newer edition's program in jvr/ and its data in data/,
+// known to the registry as each test chooses.
+struct Installation {
+    // `cal`: the CAL file's text; `configMac`: the MAC text of the newer edition's files (null: none).
+    Installation(std::vector<ExportKey> keys, const char* cal, const char* configMac,
+                 ExportForm form = ExportForm::Unicode) {
+        for (ExportKey& key : keys) {
+            for (auto& value : key.values) {
+                value.second = Expand(value.second, folder.Path());
+            }
+        }
+        registry.emplace(folder.Write("hklm.reg", RegistryExport(form, keys)).c_str());
+        if (cal) {
+            folder.Write("vistrel/cfg/" + HostName() + ".1", cal);
+        }
+        if (configMac) {
+            const std::string declaration = "<?xml version=\"1.0\"?>\n";
+            folder.Write("jvr/bin/MainUI.exe.config",
+                         declaration +
+                             "<configuration><appSettings><add key=\"SystemInfoFileName\" "
+                             "value=\"Site.config\"/></appSettings></configuration>");
+            folder.Write("data/cfg/Site.config",
+                         declaration +
+                             "<configuration><SystemInfo><HardwareGroup><Hardware "
+                             "HardwareConfigFile=\"Hw.config\"/></HardwareGroup></SystemInfo>"
+                             "</configuration>");
+            folder.Write("data/cfg/Hw.config",
+                         declaration +
+                             "<Settings><Section Name=\"Can\"><Section Name=\"Network\"><Section "
+                             "Name=\"QuarnCanBridge\"><add Key=\"Mac\" Value=\"" +
+                             configMac + "\"/></Section></Section></Section></Settings>");
+        }
+    }
+
+    TempFolder folder;
+    std::optional<ScopedRegistry> registry;
+};
+
+struct Found {
+    bool found;
+    Lines lines;
+    Mac mac;
+};
+
+Found LookUp() {
+    RecordingPort port;
+    Found result{false, {}, kUntouched};
+    result.found = LookUpBridgeMac(port, result.mac.data());
+    result.lines = port.Lines();
+    return result;
+}
+
+struct Row {
+    const char* name;
+    std::vector<ExportKey> keys;
+    const char* cal;
+    const char* configMac;
+    Lines lines;
+    std::optional<Mac> mac;  // none: not found
+};
+
+class Route : public testing::TestWithParam<Row> {};
+
+TEST_P(Route, FoundLinesAndMac) {
+    const Row& row = GetParam();
+    const Installation installation(row.keys, row.cal, row.configMac);
+    const Found result = LookUp();
+    Lines lines;
+    for (const std::string& line : row.lines) {
+        lines.push_back(Expand(line, installation.folder.Path()));
+    }
+    EXPECT_EQ(result.lines, lines);
+    EXPECT_EQ(result.found, row.mac.has_value());
+    if (result.found && row.mac) {
+        EXPECT_EQ(result.mac, *row.mac);
+    }
+}
+
+const std::string k260(260, 'd');
+const char kConfig[] = "00-1B-2C-3D-4E-5F";
+
+INSTANTIATE_TEST_SUITE_P(
+    Installations, Route,
+    testing::Values(
+        Row{"BothInstalledCalFileWins", {kOlder, kNewer}, kCal, kConfig, {kCalFound}, kCalMac},
+        Row{"BothInstalledNoTokenStopsThere", {kOlder, kNewer}, "SERIAL=1\n", kConfig, {kNoToken}, {}},
+        Row{"OlderWithoutTargetDir",
+            {{kOlderKey, {{"Version", "7"}}}, kNewer},
+            kCal,
+            kConfig,
+            {"TargetDir key not found"},
+            {}},
+        Row{"OlderWithoutCalFile", {kOlder}, nullptr, nullptr, {"CAL file not found"}, {}},
+        Row{"OlderTargetDirEndingInBackslash",
+            {{kOlderKey, {{"TargetDir", "{dir}/vistrel\\"}}}},
+            kCal,
+            nullptr,
+            {kCalFound},
+            kCalMac},
+        Row{"OlderTargetDirTooLong",
+            {{kOlderKey, {{"TargetDir", k260}}}},
+            nullptr,
+            nullptr,
+            {"TargetDir value is longer than 259 characters"},
+            {}},
+        Row{"CalPathTooLong",
+            {{kOlderKey, {{"TargetDir", k260.substr(5)}}}},
+            nullptr,
+            nullptr,
+            {"CAL file path is longer than 259 characters"},
+            {}},
+        Row{"OnlyNewer", {kNewer}, kCal, kConfig, {kNoOlder}, kConfigMac},
+        Row{"NoInstallation",
+            {{"SOFTWARE\\Other", {}}},
+            kCal,
+            kConfig,
+            {kNoOlder, "Vistrel X key not found"},
+            {}},
+        Row{"NewerWithoutTargetDir",
+            {{kNewerKey, {{"ProgramDataDir", "{dir}/data"}}}},
+            nullptr,
+            kConfig,
+            {kNoOlder, "TargetDir key not found"},
+            {}},
+        Row{"NewerWithoutProgramDataDir",
+            {{kNewerKey, {{"TargetDir", "{dir}/jvr"}}}},
+            nullptr,
+            kConfig,
+            {kNoOlder, "File \\cfg\\Site.config is not found.", "MACADDRESS extraction error"},
+            {}},
+        Row{"NewerProgramDataDirTooLong",
+            {{kNewerKey, {{"TargetDir", "{dir}/jvr"}, {"ProgramDataDir", k260}}}},
+            nullptr,
+            kConfig,
+            {kNoOlder, "ProgramDataDir value is longer than 259 characters", "MACADDRESS extraction error"},
+            {}},
+        Row{"NewerChainFails",
+            {kNewer},
+            nullptr,
+            nullptr,
+            {kNoOlder, "File {dir}/jvr\\bin\\MainUI.exe.config is not found.", "MACADDRESS extraction error"},
+            {}}),
+    [](const testing::TestParamInfo<Row>& info) { return std::string(info.param.name); });
+
+TEST(LookUp, CalFileThatIsAFolderIsNotFound) {
+    const Installation installation({kOlder}, nullptr, nullptr);
+    installation.folder.Write("vistrel/cfg/" + HostName() + ".1/inside", kCal);
+    EXPECT_EQ(LookUp().lines, Lines{"CAL file not found"});
+}
+
+// The CAL file's token line: where and how the token may be written, and how the six values read.
+struct CalRow {
+    const char* name;
+    std::string text;
+    const char* line;
+    Mac mac;
+};
+
+class CalLine : public testing::TestWithParam<CalRow> {};
+
+TEST_P(CalLine, FoundLineAndMac) {
+    const CalRow& row = GetParam();
+    const Installation installation({kOlder}, row.text.c_str(), nullptr);
+    const Found result = LookUp();
+    EXPECT_EQ(result.lines, Lines{row.line});
+    EXPECT_EQ(result.mac, result.found ? row.mac : kUntouched);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, CalLine,
+    testing::Values(
+        CalRow{"LowerCaseToken", "macaddress=00-11-22-33-44-55\n", kCalFound, kCalMac},
+        CalRow{"MixedCaseColonsCrLf", "X=1\r\nMacAddress 00:11:22:33:44:55\r\n", kCalFound, kCalMac},
+        CalRow{"HexPrefixes", "MACADDRESS=0x00,0x11,0x22,0x33,0x44,0x55\n", kCalFound, kCalMac},
+        CalRow{"LongValuesKeepLow8Bits",
+               "MACADDRESS=100-11-22-33-44-123456789ABCDEF1ff\n",
+               kCalFound,
+               {0x00, 0x11, 0x22, 0x33, 0x44, 0xFF}},
+        CalRow{"RestOfARunIgnored",
+               "MACADDRESS=00-11-2g-33-44-55 trailing words\n",
+               kCalFound,
+               {0x00, 0x11, 0x02, 0x33, 0x44, 0x55}},
+        CalRow{"SecondTokenLineNeverRead", "MACADDRESS=00-11-22-33-44-55\nMACADDRESS=66-77-88-99-AA-BB\n",
+               kCalFound, kCalMac},
+        CalRow{"IndentedToken", " MACADDRESS=00-11-22-33-44-55\nMACADDRES=00\n", kNoToken, {}},
+        CalRow{"FewerThanSixValuesFirst",
+               "MACADDRESS=00-11-22-33-44\nMACADDRESS=00-11-22-33-44-55\n",
+               kUnreadable,
+               {}},
+        CalRow{"NotHexadecimal", "MACADDRESS=00-11-zz-33-44-55\n", kUnreadable, {}},
+        // Lines are read in pieces of 259 characters: a piece may begin with the token, and values
+        // beyond a piece's end are not read.
+        CalRow{"TokenAtAPieceStart", std::string(259, 'x') + "MACADDRESS=00-11-22-33-44-55\n", kCalFound,
+               kCalMac},
+        CalRow{"ValuesPastThePiece",
+               "MACADDRESS" + std::string(240, ' ') + "00-11-22-33-44-55\n",
+               kUnreadable,
+               {}}),
+    [](const testing::TestParamInfo<CalRow>& info) { return std::string(info.param.name); });
+
+// End to end: the found address chooses the bridge among three. The other bridges refuse every
+// connection, so a link that comes up was made with the right one.
+void NoPdo(int) {}
+void NoSecondary(int, int) {}
+
+const Mac kSecondBridge = {0x00, 0x50, 0xC2, 0x0A, 0xBC, 0xDE};
+
+bench::Scenario ThreeBridges() {
+    bench::Scenario scenario = bench::DefaultScenario();
+    scenario.bridges.resize(3);
+    for (uint8_t i = 0; i < 3; ++i) {
+        scenario.bridges[i].ip = {10, 0, 0, static_cast<uint8_t>(i + 1)};
+        scenario.bridges[i].mac = {0x00, 0x50, 0xC2, 0x00, 0x00, static_cast<uint8_t>(i + 1)};
+        scenario.bridges[i].connectionLimit = 0;
+    }
+    scenario.bridges[1].mac = kSecondBridge;
+    scenario.bridges[1].connectionLimit = 1;
+    return scenario;
+}
+
+struct Link {
+    Lines lines;
+    std::vector<RecordedBox> boxes;
+    int connects;
+};
+
+Link Connect(const bench::Scenario& scenario) {
+    VirtualBench bench(scenario);
+    RecordingPort port;
+    ConnectToBridge(port, NoPdo, NoSecondary);
+    EXPECT_EQ(port.m_linkFailed, port.Boxes().empty() ? 0 : 1);
+    return {port.Lines(), port.Boxes(), bench::ConnectCount()};
+}
+
+TEST(LookUpOnTheBench, CalFileChoosesTheSecondBridge) {
+    const Installation installation({kOlder}, "MACADDRESS=00-50-c2-0a-bc-de\n", nullptr);
+    const Link link = Connect(ThreeBridges());
+    EXPECT_EQ(link.lines, (Lines{kCalFound, "Connected to CAN"}));
+    EXPECT_TRUE(link.boxes.empty());
+    EXPECT_EQ(link.connects, 1);
+}
+
+TEST(LookUpOnTheBench, ConfigurationChoosesTheSecondBridge) {
+    const Installation installation({kNewer}, nullptr, "00-50-C2-0A-BC-DE", ExportForm::Regedit4);
+    const Link link = Connect(ThreeBridges());
+    EXPECT_EQ(link.lines, (Lines{kNoOlder, "Connected to CAN"}));
+    EXPECT_TRUE(link.boxes.empty());
+}
+
+TEST(LookUpOnTheBench, UnknownMacIsShownInUpperCase) {
+    const Installation installation({kOlder}, "MACADDRESS=00-50-c2-fe-dc-ba\n", nullptr);
+    const Link link = Connect(ThreeBridges());
+    EXPECT_EQ(link.lines, Lines{kCalFound});
+    ASSERT_EQ(link.boxes.size(), 1u);
+    EXPECT_EQ(link.boxes[0].text,
+              "Bridge with MAC: 00-50-C2-FE-DC-BA not found. Check connections and power.");
+    EXPECT_EQ(link.connects, 0);
+}
+
+TEST(LookUpOnTheBench, SameMacTwiceTakesTheLowerIndex) {
+    const Installation installation({kOlder}, "MACADDRESS=00-50-C2-0A-BC-DE\n", nullptr);
+    bench::Scenario scenario = ThreeBridges();
+    scenario.bridges[2].mac = kSecondBridge;  // refuses connections: choosing it would fail
+    EXPECT_EQ(Connect(scenario).connects, 1);
+}
+
+}  // namespace

@@ -1,0 +1,53 @@
+// Real files for the bridge address lookup's tests: a temporary folder, registry exports in both
+// forms regedit writes, and TOLVIK_REGISTRY pointed at one for a test's duration.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+// A fresh folder under the system's temporary folder, removed with its contents at the end.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& Path() const { return m_path; }
+    // Writes `bytes` to Path() + "/" + relative, making the folders on the way; returns that path.
+    std::string Write(const std::string& relative, const std::string& bytes) const;
+
+private:
+    std::string m_path;
+};
+
+// Sets TOLVIK_REGISTRY to `path` (null: unsets it) and restores the previous state on destruction.
+class ScopedRegistry {
+public:
+    explicit ScopedRegistry(const char* path);
+    ~ScopedRegistry();
+    ScopedRegistry(const ScopedRegistry&) = delete;
+    ScopedRegistry& operator=(const ScopedRegistry&) = delete;
+
+private:
+    bool m_had;
+    std::string m_previous;
+};
+
+struct ExportKey {
+    std::string path;  // below HKEY_LOCAL_MACHINE
+    std::vector<std::pair<std::string, std::string>> values;
+};
+
+enum class ExportForm { Unicode, Regedit4 };
+
+// The export regedit would write for `keys`: "Windows Registry Editor Version 5.00" in UTF-16LE
+// with a byte-order mark, or REGEDIT4 in 8-bit text; CRLF line ends, names and values escaped.
+std::string RegistryExport(ExportForm form, const std::vector<ExportKey>& keys);
+
+// Each byte of `text` as one little-endian UTF-16 unit (Latin-1 to UTF-16).
+std::string Utf16Le(const std::string& text);
+
+// What the lookup takes for this computer's name.
+std::string HostName();
