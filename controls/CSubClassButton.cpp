@@ -1,5 +1,6 @@
 #include "controls/CSubClassButton.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -53,6 +54,12 @@ void CSubClassButton::Report(bool release) {
 void CSubClassButton::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         Report(false);
+        // A message box opened by the report blocks this window, so a release made while it was
+        // open never reaches the button: report it now rather than leave the key down.
+        if (event->spontaneous() && !(QGuiApplication::mouseButtons() & Qt::LeftButton)) {
+            Report(true);
+            return;
+        }
     }
     QAbstractButton::mousePressEvent(event);
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QMessageBox>
+#include <QTimer>
 #include <QTest>
 #include <QWidget>
 #include <QWindow>
@@ -161,6 +163,45 @@ TEST_F(KeyButtonTest, HeldDownShowsTheSelectedPictureCutToTheButton) {
         EXPECT_EQ(Shown(button), Picture(bitmaps.normal, button->size())) << controlId;
         delete button;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A sink whose press opens a modal box (as a refused send does); the mouse comes up while the
+// box is open, so the window behind never sees that release.
+class BoxOnPressSink : public QWidget, public VirtualKeySink {
+public:
+    void SendVirtualKey(int, bool release) override {
+        calls.push_back(release ? "release" : "press");
+        if (!release) {
+            QMessageBox box(QMessageBox::NoIcon, "Tolvik", "Virtual remote send error", QMessageBox::Ok, this);
+            QTimer::singleShot(0, &box, [this, &box] {
+                QTest::mouseRelease(windowHandle(), Qt::LeftButton, {}, QPoint(40, 30));
+                box.done(QMessageBox::Ok);
+            });
+            box.exec();
+        }
+    }
+    std::vector<std::string> calls;
+};
+
+TEST(KeyButtonModal, ReleaseDuringABoxIsStillReported) {
+    BoxOnPressSink sink;
+    sink.resize(200, 120);
+    sink.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&sink));
+    auto* button = new CSubClassButton(&sink);
+    button->setProperty("controlId", res::IDC_KEY_MEASURE);
+    button->LoadBitmaps(153, 159, 153, 153);
+    button->move(30, 20);
+    button->SizeToContent();
+    button->show();
+
+    QTest::mousePress(sink.windowHandle(), Qt::LeftButton, {}, QPoint(40, 30));
+    EXPECT_EQ(sink.calls, (std::vector<std::string>{"press", "release"}));
+    EXPECT_FALSE(button->isDown());
 }
 
 }  // namespace
