@@ -13,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
+#include <algorithm>
 #include <unordered_map>
 
 #include "app/CBatteryField.h"
@@ -132,6 +133,11 @@ void CTolvikDlg::CreateControls() {
         // Picture statics take the size of their picture, keeping their top-left corner.
         if (auto* label = qobject_cast<QLabel*>(widget); label && !label->pixmap().isNull()) {
             label->resize(label->pixmap().size());
+        }
+        // A one-line label drawn in a substitute font may be a little wider than its rectangle;
+        // let it run on rather than cut its last letters.
+        if (control.kind == res::ControlKind::Label && control.height <= 8) {
+            widget->resize(std::max(widget->width(), widget->sizeHint().width()), widget->height());
         }
         const char* tip = control.tooltipId ? res::LoadString(control.tooltipId) : nullptr;
         if (tip) {

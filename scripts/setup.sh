@@ -8,7 +8,7 @@ TOLVIK_PACKAGES=(
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libtinyxml2-dev libpugixml-dev
   clang libclang-rt-14-dev
-  xvfb xauth xdotool imagemagick python3 python3-xlib fonts-dejavu-core
+  xvfb xauth xdotool x11-utils imagemagick python3 python3-xlib fonts-dejavu-core fonts-dejavu-extra
 )
 
 tolvik_missing_packages() {
