@@ -10,10 +10,10 @@ namespace {
 
 constexpr size_t kFirstChunk = 8 * 1024;
 constexpr size_t kLargestChunk = 1024 * 1024;
-constexpr size_t kAlignment = alignof(std::max_align_t);
+constexpr size_t kChunkAlignment = alignof(std::max_align_t);
 
-size_t RoundUp(size_t size) {
-    return (size + kAlignment - 1) & ~(kAlignment - 1);
+uintptr_t RoundUp(uintptr_t value, size_t alignment) {
+    return (value + alignment - 1) & ~(alignment - 1);
 }
 
 }  // namespace
@@ -52,15 +52,15 @@ void XmlArena::ReleaseUser() {
     }
 }
 
-void* XmlArena::Allocate(size_t size) {
-    size = RoundUp(size);
-    if (static_cast<size_t>(end_ - next_) < size) {
+void* XmlArena::Allocate(size_t size, size_t alignment) {
+    char* start = reinterpret_cast<char*>(RoundUp(reinterpret_cast<uintptr_t>(next_), alignment));
+    if (start > end_ || static_cast<size_t>(end_ - start) < size) {
         // Documents of any size get few chunks; a request larger than a chunk gets its own.
         size_t capacity = size > nextChunkSize_ / 2 ? size : nextChunkSize_;
         if (nextChunkSize_ < kLargestChunk) {
             nextChunkSize_ *= 2;
         }
-        size_t header = RoundUp(sizeof(Chunk));
+        size_t header = RoundUp(sizeof(Chunk), kChunkAlignment);
         if (capacity > SIZE_MAX - header) {
             XmlOutOfMemory();
         }
@@ -70,20 +70,19 @@ void* XmlArena::Allocate(size_t size) {
         }
         chunk->next = chunks_;
         chunks_ = chunk;
-        next_ = reinterpret_cast<char*>(chunk) + header;
-        end_ = next_ + capacity;
+        start = reinterpret_cast<char*>(chunk) + header;
+        end_ = start + capacity;
     }
-    void* result = next_;
-    next_ += size;
-    return result;
+    next_ = start + size;
+    return start;
 }
 
 void XmlArena::Shrink(char* string, size_t used) {
-    next_ = string + RoundUp(used);
+    next_ = string + used;
 }
 
 char* XmlArena::CopyString(const char* bytes, size_t length) {
-    char* copy = static_cast<char*>(Allocate(length + 1));
+    char* copy = static_cast<char*>(Allocate(length + 1, 1));
     std::memcpy(copy, bytes, length);
     copy[length] = '\0';
     return copy;

@@ -14,10 +14,10 @@ public:
     // Frees the arena when this was its last user.
     void ReleaseUser();
 
-    // Aborts the program when memory runs out.
-    void* Allocate(size_t size);
+    // Strings need no alignment, records their own. Aborts the program when memory runs out.
+    void* Allocate(size_t size, size_t alignment);
     // Room for up to `capacity` bytes; Shrink gives back what the string did not use.
-    char* BeginString(size_t capacity) { return static_cast<char*>(Allocate(capacity)); }
+    char* BeginString(size_t capacity) { return static_cast<char*>(Allocate(capacity, 1)); }
     // `string` must be the latest allocation; `used` includes its terminating zero.
     void Shrink(char* string, size_t used);
     // A zero-terminated copy of `length` bytes.

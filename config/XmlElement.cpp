@@ -39,7 +39,7 @@ void Trim(T*& list, int count) {
 }
 
 XmlElement* NewElement(XmlArena* arena, const char* name, bool instruction, XmlElement* parent) {
-    auto* element = new (arena->Allocate(sizeof(XmlElement))) XmlElement{};
+    auto* element = new (arena->Allocate(sizeof(XmlElement), alignof(XmlElement))) XmlElement{};
     element->name = name;
     element->instruction = instruction;
     element->parent = parent;
