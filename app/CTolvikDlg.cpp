@@ -21,6 +21,7 @@
 #include "canlink/BridgeLibrary.h"
 #include "canlink/ConnectToBridge.h"
 #include "canlink/LookUpBridgeMac.h"
+#include "config/ReadBridgeMacFromConfig.h"
 #include "controls/CSubClassButton.h"
 #include "controls/CSysColStatic.h"
 #include "controls/CWaitDialog.h"
@@ -93,7 +94,8 @@ void CTolvikDlg::CreateControls() {
             case res::ControlKind::Label: {
                 auto* label = new QLabel(text, this);
                 label->setWordWrap(true);
-                label->setAlignment((control.style & res::kCentred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
+                label->setAlignment((control.style & res::kCentred ? Qt::AlignHCenter : Qt::AlignLeft) |
+                                    Qt::AlignTop);
                 widget = label;
                 break;
             }
@@ -129,7 +131,8 @@ void CTolvikDlg::CreateControls() {
                 break;
             }
         }
-        widget->setGeometry(res::MapDialogRect(QRect(control.x, control.y, control.width, control.height), baseUnits));
+        widget->setGeometry(
+            res::MapDialogRect(QRect(control.x, control.y, control.width, control.height), baseUnits));
         // Picture statics take the size of their picture, keeping their top-left corner.
         if (auto* label = qobject_cast<QLabel*>(widget); label && !label->pixmap().isNull()) {
             label->resize(label->pixmap().size());
@@ -236,11 +239,24 @@ void CTolvikDlg::ConnectToBridge() {
     ::ConnectToBridge(*this, ::OnPdoEvent, ::OnSecondaryEvent);
 }
 
-bool CTolvikDlg::LookUpBridgeMac(uint8_t mac[6]) { return ::LookUpBridgeMac(*this, mac); }
-void CTolvikDlg::EnableSignalStrengthPdo() { ::EnableSignalStrengthPdo(*this); }
-void CTolvikDlg::ReadFirmwareVersion() { ::ReadFirmwareVersion(*this); }
-void CTolvikDlg::OnAssociate() { ::OnAssociate(*this); }
-void CTolvikDlg::SendVirtualKey(int controlId, bool release) { ::SendVirtualKey(*this, controlId, release); }
+bool CTolvikDlg::LookUpBridgeMac(uint8_t mac[6]) {
+    return ::LookUpBridgeMac(*this, mac);
+}
+int CTolvikDlg::ReadBridgeMacFromConfig(const char* installDir, const char* dataDir, uint8_t mac[6]) {
+    return ::ReadBridgeMacFromConfig(*this, installDir, dataDir, mac);
+}
+void CTolvikDlg::EnableSignalStrengthPdo() {
+    ::EnableSignalStrengthPdo(*this);
+}
+void CTolvikDlg::ReadFirmwareVersion() {
+    ::ReadFirmwareVersion(*this);
+}
+void CTolvikDlg::OnAssociate() {
+    ::OnAssociate(*this);
+}
+void CTolvikDlg::SendVirtualKey(int controlId, bool release) {
+    ::SendVirtualKey(*this, controlId, release);
+}
 
 QColor CTolvikDlg::OnCtlColor(int controlId) const {
     if (controlId != res::IDC_BATTERY) {
@@ -294,7 +310,9 @@ void CTolvikDlg::paintEvent(QPaintEvent* event) {
     }
 }
 
-bool CTolvikDlg::OnGuiThread() const { return QThread::currentThread() == thread(); }
+bool CTolvikDlg::OnGuiThread() const {
+    return QThread::currentThread() == thread();
+}
 
 void CTolvikDlg::HandOver(Update update) {
     bool post = false;
@@ -423,7 +441,8 @@ void CTolvikDlg::ApplyBar(int controlId, int position) {
 void CTolvikDlg::ShowMessageBox(const char* text, MessageIcon icon) {
     ApplyPending();
     QMessageBox box(icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
-                    QGuiApplication::applicationDisplayName(), QString::fromLocal8Bit(text), QMessageBox::Ok, this);
+                    QGuiApplication::applicationDisplayName(), QString::fromLocal8Bit(text), QMessageBox::Ok,
+                    this);
     box.exec();
 }
 
@@ -433,4 +452,6 @@ void CTolvikDlg::EnableItem(int controlId, bool enable) {
     }
 }
 
-std::unique_ptr<WaitDialogPort> CTolvikDlg::CreateWaitDialog() { return std::make_unique<CWaitDialog>(); }
+std::unique_ptr<WaitDialogPort> CTolvikDlg::CreateWaitDialog() {
+    return std::make_unique<CWaitDialog>();
+}

@@ -33,6 +33,7 @@ public:
 
     void ConnectToBridge();
     bool LookUpBridgeMac(uint8_t mac[6]);
+    int ReadBridgeMacFromConfig(const char* installDir, const char* dataDir, uint8_t mac[6]);
     void EnableSignalStrengthPdo();
     void ReadFirmwareVersion();
     void OnAssociate();
