@@ -1,0 +1,255 @@
+// The main dialog under a saturated bus, offscreen, on the bench in real time.
+//  1. The bench's ceiling: PDOs per second to a consumer that only fetches.
+//  2. The dialog's ceiling: the same flood into the real dialog, until every change is shown.
+//  3. 18,000 PDOs per second for 10 s into the dialog: processed rate, drops, and how late a
+//     10 ms timer of the GUI thread fires (p50, p99).
+//  4. The status log: the cost of one more line at 10,000 lines against a QListWidget, and at
+//     100,000 lines.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QListWidget>
+#include <QTimer>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "app/CHListBox.h"
+#include "app/CTolvikDlg.h"
+#include "bench/Bench.h"
+#include "canlink/BridgeLibrary.h"
+#include "remote/PdoEvent.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+void Bind() {
+    BridgeLibrary& b = Bridge();
+    b.CAN_EnumerateBridges = bench::CAN_EnumerateBridges;
+    b.CAN_Connect = bench::CAN_Connect;
+    b.CAN_Disconnect = bench::CAN_Disconnect;
+    b.CAN_EnumerateNodes = bench::CAN_EnumerateNodes;
+    b.CAN_SetPDOBufferSize = bench::CAN_SetPDOBufferSize;
+    b.CAN_RegisterEvents = bench::CAN_RegisterEvents;
+    b.CAN_RegisterPDO = bench::CAN_RegisterPDO;
+    b.CAN_GetPDO = bench::CAN_GetPDO;
+    b.CAN_TransmitPDO = bench::CAN_TransmitPDO;
+    b.CAN_SDORead = bench::CAN_SDORead;
+    b.CAN_SDOWrite = bench::CAN_SDOWrite;
+    b.CAN_SetNodeState = bench::CAN_SetNodeState;
+}
+
+bench::Scenario QuietScenario() {
+    bench::Scenario scenario = bench::DefaultScenario();
+    scenario.tpdo3CobId = 0x3C8;  // valid and mapped: no start-up pauses
+    scenario.tpdo3Mapped = 1;
+    scenario.insertBatteriesWhenWindowOpens = false;
+    return scenario;
+}
+
+// The mix a busy remote produces: key presses and releases, signal and battery reports.
+CAN_PDO MixedPdo(uint64_t i) {
+    CAN_PDO pdo{};
+    pdo.length = 1;
+    switch (i % 4) {
+        case 0:
+            pdo.cobId = 0x1C9;
+            pdo.data[0] = static_cast<uint8_t>(1 + (i / 4) % 9);
+            break;
+        case 1:
+            pdo.cobId = 0x1C9;
+            pdo.data[0] = 0;
+            break;
+        case 2:
+            pdo.cobId = 0x3C8;
+            pdo.data[0] = static_cast<uint8_t>(i);
+            break;
+        default:
+            pdo.cobId = 0x2C9;
+            pdo.data[0] = (i / 4) % 2 ? 0x02 : 0x00;
+            break;
+    }
+    return pdo;
+}
+
+// Injects `count` PDOs as fast as the buffer takes them (never letting it overflow).
+void Burst(uint64_t count) {
+    for (uint64_t i = 0; i < count; ++i) {
+        while (i - bench::DeliveredCount() >= 4000) {
+            std::this_thread::yield();
+        }
+        bench::InjectPdo(MixedPdo(i));
+    }
+}
+
+void NoSecondary(int, int) {}
+
+void NullConsumer(int count) {
+    CAN_PDO pdo;
+    for (int i = 0; i < count; ++i) {
+        bench::CAN_GetPDO(&pdo);
+    }
+}
+
+double BenchCeiling(uint64_t count) {
+    bench::Load(QuietScenario());
+    CAN_BRIDGE_INFO info[4];
+    bench::CAN_EnumerateBridges(info, 4);
+    uint32_t address;
+    std::memcpy(&address, info[0].ipAddress, 4);
+    bench::CAN_Connect(address);
+    bench::CAN_SetPDOBufferSize(5000);
+    bench::CAN_RegisterEvents(NullConsumer, NoSecondary);
+    for (uint32_t cob : {0x1C8u, 0x1C9u, 0x3C8u, 0x2C9u}) {
+        CAN_PDO pdo{};
+        pdo.cobId = cob;
+        bench::CAN_RegisterPDO(pdo);
+    }
+    const auto start = Clock::now();
+    Burst(count);
+    bench::WaitIdle(60000);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    bench::CAN_Disconnect();
+    return count / seconds;
+}
+
+double Percentile(std::vector<double> values, double p) {
+    if (values.empty()) {
+        return 0;
+    }
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, static_cast<size_t>(p * values.size()))];
+}
+
+double DialogCeiling(uint64_t count) {
+    bench::Load(QuietScenario());
+    CTolvikDlg dlg;
+    dlg.OnInitDialog();
+    dlg.show();
+    const auto start = Clock::now();
+    std::thread injector([count] { Burst(count); });
+    while (bench::DeliveredCount() < count) {
+        QCoreApplication::processEvents();
+    }
+    injector.join();
+    bench::WaitIdle(60000);
+    QCoreApplication::processEvents();
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    dlg.close();
+    return count / seconds;
+}
+
+void PacedFlood(double rate, int seconds) {
+    bench::Load(QuietScenario());
+    CTolvikDlg dlg;
+    dlg.OnInitDialog();
+    dlg.show();
+    const uint64_t before = bench::DeliveredCount();
+
+    std::vector<double> lateness;
+    QElapsedTimer since;
+    QTimer probe;
+    probe.setTimerType(Qt::PreciseTimer);
+    probe.setInterval(10);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (since.isValid()) {
+            lateness.push_back(std::max(0.0, since.nsecsElapsed() / 1e6 - 10.0));
+        }
+        since.restart();
+    });
+    probe.start();
+
+    std::atomic<bool> done{false};
+    const uint64_t total = static_cast<uint64_t>(rate * seconds);
+    std::thread injector([&] {
+        const auto start = Clock::now();
+        for (uint64_t i = 0; i < total; ++i) {
+            std::this_thread::sleep_until(start +
+                                          std::chrono::nanoseconds(static_cast<int64_t>(i * 1e9 / rate)));
+            bench::InjectPdo(MixedPdo(i));
+        }
+        done = true;
+    });
+    const auto start = Clock::now();
+    while (!done) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    }
+    injector.join();
+    bench::WaitIdle(60000);
+    QCoreApplication::processEvents();
+    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    const uint64_t processed = bench::DeliveredCount() - before;
+    std::printf(
+        "flood %.0f/s for %d s: processed %.0f PDOs/s (%llu of %llu), dropped %llu, "
+        "GUI timer lateness p50 %.2f ms, p99 %.2f ms, status lines %d\n",
+        rate, seconds, processed / elapsed, static_cast<unsigned long long>(processed),
+        static_cast<unsigned long long>(total), static_cast<unsigned long long>(bench::DroppedCount()),
+        Percentile(lateness, 0.5), Percentile(lateness, 0.99), dlg.m_statusList->GetCount());
+    dlg.close();
+}
+
+// Microseconds per line for the last 20 of `lines` lines, each appended, selected and shown;
+// the lines before them are appended without selecting.
+template <typename Append, typename Select>
+double AppendCost(Append append, Select select, int lines) {
+    for (int i = 0; i < lines - 20; ++i) {
+        append(i);
+    }
+    QCoreApplication::processEvents();
+    const auto start = Clock::now();
+    for (int i = lines - 20; i < lines; ++i) {
+        append(i);
+        select();
+        QCoreApplication::processEvents();
+    }
+    return std::chrono::duration<double, std::micro>(Clock::now() - start).count() / 20;
+}
+
+// One more line appended, selected and shown, at `lines` lines in the log.
+double StatusLogCost(int lines) {
+    CHListBox log;
+    log.resize(140, 200);
+    log.show();
+    return AppendCost([&](int i) { log.AddString(("Key (Zoom +) down " + std::to_string(i)).c_str()); },
+                      [&] { log.SetCurSel(log.GetCount() - 1); }, lines);
+}
+
+// The same with a plain QListWidget, which lays out every row's own size on each change.
+double ListWidgetCost(int lines) {
+    QListWidget peer;
+    peer.resize(140, 200);
+    peer.show();
+    return AppendCost([&](int i) { peer.addItem(QString("Key (Zoom +) down %1").arg(i)); },
+                      [&] { peer.setCurrentRow(peer.count() - 1); }, lines);
+}
+
+void StatusLogCosts() {
+    const double ours = StatusLogCost(10000);
+    const double theirs = ListWidgetCost(10000);
+    std::printf(
+        "status log at 10,000 lines: %.1f us per line appended and shown; QListWidget %.1f us (ratio %.3f)\n",
+        ours, theirs, ours / theirs);
+    std::printf("status log at 100,000 lines: %.1f us per line appended and shown\n", StatusLogCost(100000));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    Bind();
+    const uint64_t burst = 200000;
+    const double ceiling = BenchCeiling(burst);
+    const double dialog = DialogCeiling(burst);
+    std::printf(
+        "bench ceiling %.0f PDOs/s; dialog %.0f PDOs/s; dialog overhead %.2fx the bench's cost per PDO; "
+        "dialog ceiling %.1fx a saturated bus (18,000/s)\n",
+        ceiling, dialog, ceiling / dialog, dialog / 18000.0);
+    PacedFlood(18000, 10);
+    StatusLogCosts();
+    return 0;
+}
