@@ -20,28 +20,11 @@
 #include "app/CHListBox.h"
 #include "app/CTolvikDlg.h"
 #include "bench/Bench.h"
-#include "canlink/BridgeLibrary.h"
-#include "remote/PdoEvent.h"
+#include "tests/support/BenchBinding.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-void Bind() {
-    BridgeLibrary& b = Bridge();
-    b.CAN_EnumerateBridges = bench::CAN_EnumerateBridges;
-    b.CAN_Connect = bench::CAN_Connect;
-    b.CAN_Disconnect = bench::CAN_Disconnect;
-    b.CAN_EnumerateNodes = bench::CAN_EnumerateNodes;
-    b.CAN_SetPDOBufferSize = bench::CAN_SetPDOBufferSize;
-    b.CAN_RegisterEvents = bench::CAN_RegisterEvents;
-    b.CAN_RegisterPDO = bench::CAN_RegisterPDO;
-    b.CAN_GetPDO = bench::CAN_GetPDO;
-    b.CAN_TransmitPDO = bench::CAN_TransmitPDO;
-    b.CAN_SDORead = bench::CAN_SDORead;
-    b.CAN_SDOWrite = bench::CAN_SDOWrite;
-    b.CAN_SetNodeState = bench::CAN_SetNodeState;
-}
 
 bench::Scenario QuietScenario() {
     bench::Scenario scenario = bench::DefaultScenario();
@@ -241,7 +224,7 @@ void StatusLogCosts() {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    Bind();
+    BindBench();
     const uint64_t burst = 200000;
     const double ceiling = BenchCeiling(burst);
     const double dialog = DialogCeiling(burst);
