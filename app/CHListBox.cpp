@@ -21,7 +21,9 @@ CHListBox::CHListBox(QWidget* parent) : QListView(parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
 
-int CHListBox::AddString(const char* text) { return AddStrings(QStringList{QString::fromLocal8Bit(text)}); }
+int CHListBox::AddString(const char* text) {
+    return AddStrings(QStringList{QString::fromLocal8Bit(text)});
+}
 
 int CHListBox::AddStrings(const QStringList& lines) {
     for (const QString& line : lines) {
@@ -39,7 +41,9 @@ void CHListBox::UpdateHorizontalExtent(const QString& text) {
     }
 }
 
-QString CHListBox::GetText(int index) const { return m_model.data(m_model.index(index), Qt::DisplayRole).toString(); }
+QString CHListBox::GetText(int index) const {
+    return m_model.data(m_model.index(index), Qt::DisplayRole).toString();
+}
 
 int CHListBox::GetCurSel() const {
     const QModelIndex current = currentIndex();

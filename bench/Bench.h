@@ -37,25 +37,25 @@ struct BridgeSpec {
 
 // Faults at every step the tool takes.
 struct Faults {
-    bool scanError = false;             // CAN_EnumerateBridges answers -1
-    bool connectRefused = false;        // CAN_Connect answers -1
-    bool enumerateNodesFails = false;   // CAN_EnumerateNodes answers 0
-    bool bufferSizeRefused = false;     // CAN_SetPDOBufferSize answers 0
-    bool registerEventsRefused = false; // CAN_RegisterEvents answers 0
-    bool transmitRefused = false;       // CAN_TransmitPDO answers 0
+    bool scanError = false;              // CAN_EnumerateBridges answers -1
+    bool connectRefused = false;         // CAN_Connect answers -1
+    bool enumerateNodesFails = false;    // CAN_EnumerateNodes answers 0
+    bool bufferSizeRefused = false;      // CAN_SetPDOBufferSize answers 0
+    bool registerEventsRefused = false;  // CAN_RegisterEvents answers 0
+    bool transmitRefused = false;        // CAN_TransmitPDO answers 0
     // SDO accesses that fail, as (index << 8 | subIndex); read and write apart.
     std::vector<uint32_t> sdoReadFails;
     std::vector<uint32_t> sdoWriteFails;
 };
 
 enum class EventKind {
-    KeyDown,           // code: key code; wireless: which remote
-    KeyUp,             // wireless: which remote
+    KeyDown,  // code: key code; wireless: which remote
+    KeyUp,    // wireless: which remote
     BatteryLow,
     BatteryOk,
-    Signal,            // code: signal level 0..255
-    BatteriesInserted, // the wireless remote powers up (pairs if the association window is open)
-    BridgeLost,        // the connected bridge drops off: no more PDOs, SDO and transmit calls fail
+    Signal,             // code: signal level 0..255
+    BatteriesInserted,  // the wireless remote powers up (pairs if the association window is open)
+    BridgeLost,         // the connected bridge drops off: no more PDOs, SDO and transmit calls fail
 };
 
 struct TimelineEvent {
@@ -67,21 +67,21 @@ struct TimelineEvent {
 
 struct Scenario {
     std::vector<BridgeSpec> bridges;
-    std::vector<int> nodes;                // node IDs present on the bus besides the base remote
-    bool baseRemotePresent = true;         // node 72
-    uint32_t revision = 0x00040000;        // 0x1018/3
-    std::vector<uint8_t> versionText;      // 0x100A/0, raw bytes; need not end in a zero byte
-    uint32_t tpdo3CobId = 0x800003C8;      // 0x1802/1 (bit 31 = not valid)
-    uint8_t tpdo3Mapped = 0;               // 0x1A02/0
-    uint8_t associationControl = 0;        // 0x2010/5
-    bool wirelessPaired = false;           // already paired at start
+    std::vector<int> nodes;            // node IDs present on the bus besides the base remote
+    bool baseRemotePresent = true;     // node 72
+    uint32_t revision = 0x00040000;    // 0x1018/3
+    std::vector<uint8_t> versionText;  // 0x100A/0, raw bytes; need not end in a zero byte
+    uint32_t tpdo3CobId = 0x800003C8;  // 0x1802/1 (bit 31 = not valid)
+    uint8_t tpdo3Mapped = 0;           // 0x1A02/0
+    uint8_t associationControl = 0;    // 0x2010/5
+    bool wirelessPaired = false;       // already paired at start
     bool wirelessBatteryLow = false;
-    int signalLevel = 180;                 // what the paired remote reports on 0x3C8
-    int signalVariation = 0;               // each report wanders from signalLevel by up to this much
-    int signalPeriodMs = 500;              // steady rate of 0x3C8 while TPDO3 is active and paired
-    int pairDelayMs = 3000;                // after the batteries go in (default scenario: inserted when the window opens)
+    int signalLevel = 180;     // what the paired remote reports on 0x3C8
+    int signalVariation = 0;   // each report wanders from signalLevel by up to this much
+    int signalPeriodMs = 500;  // steady rate of 0x3C8 while TPDO3 is active and paired
+    int pairDelayMs = 3000;    // after the batteries go in (default scenario: inserted when the window opens)
     bool insertBatteriesWhenWindowOpens = false;
-    bool echoTransmitted = false;          // transmitted frames also arrive on the receive side
+    bool echoTransmitted = false;  // transmitted frames also arrive on the receive side
     Faults faults;
     std::vector<TimelineEvent> timeline;
 };

@@ -143,7 +143,9 @@ int ConnectCount() {
     return s.connects;
 }
 
-int DisconnectCalls() { return TheState().disconnectCalls.load(); }
+int DisconnectCalls() {
+    return TheState().disconnectCalls.load();
+}
 
 int DisconnectCount() {
     State& s = TheState();

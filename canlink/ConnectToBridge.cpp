@@ -87,10 +87,11 @@ void ConnectToBridge(MainDialogPort& dlg, CAN_PdoEventProc onPdo, CAN_SecondaryE
     if (chosen < 0) {
         char text[160];
         if (macFound) {
-            std::snprintf(text, sizeof(text),
-                          "Bridge with MAC: %2.2X-%2.2X-%2.2X-%2.2X-%2.2X-%2.2X not found. Check connections and "
-                          "power.",
-                          mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
+            std::snprintf(
+                text, sizeof(text),
+                "Bridge with MAC: %2.2X-%2.2X-%2.2X-%2.2X-%2.2X-%2.2X not found. Check connections and "
+                "power.",
+                mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
         } else {
             std::snprintf(text, sizeof(text),
                           "Bridge with IPaddress: %s not found. Check connections and power.",

@@ -18,7 +18,9 @@ Clock* g_clock = &g_realClock;
 
 }  // namespace
 
-void Sleep(unsigned milliseconds) { g_clock->Sleep(milliseconds); }
+void Sleep(unsigned milliseconds) {
+    g_clock->Sleep(milliseconds);
+}
 
 Clock* SetClock(Clock* clock) {
     Clock* previous = g_clock;

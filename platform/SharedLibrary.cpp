@@ -43,7 +43,9 @@ void* OpenSharedLibrary(const std::string& path, std::string* error) {
     return library;
 }
 
-void* FindSymbol(void* library, const char* name) { return dlsym(library, name); }
+void* FindSymbol(void* library, const char* name) {
+    return dlsym(library, name);
+}
 
 std::string ExecutableDirectory() {
     char path[PATH_MAX];

@@ -1,7 +1,7 @@
 #include <QFont>
-#include <QStringList>
 #include <QFontMetrics>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 #include "res/DialogTemplate.h"
@@ -34,7 +34,8 @@ QFont DialogFont(const DialogTemplate& dialog) {
     QFont font(QString::fromLatin1(dialog.fontName));
     // Where the template's font is not installed, a font with the metrics of the platform's
     // dialog fonts keeps the texts inside the template's rectangles.
-    font.setFamilies(QStringList{QString::fromLatin1(dialog.fontName), QStringLiteral("DejaVu Sans Condensed")});
+    font.setFamilies(
+        QStringList{QString::fromLatin1(dialog.fontName), QStringLiteral("DejaVu Sans Condensed")});
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(MulDiv(dialog.pointSize, 96, 72));
     return font;

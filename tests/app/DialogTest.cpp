@@ -70,7 +70,8 @@ TEST_F(DialogTest, ControlsSitWhereTheTemplatePutsThem) {
         if (!item) {
             continue;
         }
-        const QRect expected = res::MapDialogRect(QRect(control.x, control.y, control.width, control.height), base);
+        const QRect expected =
+            res::MapDialogRect(QRect(control.x, control.y, control.width, control.height), base);
         EXPECT_EQ(item->pos(), expected.topLeft()) << control.id;
         if (control.kind != res::ControlKind::Picture && control.kind != res::ControlKind::KeyButton) {
             EXPECT_EQ(item->size(), expected.size()) << control.id;

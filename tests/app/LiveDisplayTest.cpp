@@ -18,7 +18,8 @@ namespace {
 TEST_F(DialogTest, WirelessKeyShowsOnPictureAndLog) {
     bench::Scenario scenario = bench::DefaultScenario();
     scenario.wirelessPaired = true;
-    scenario.timeline = {{5000, bench::EventKind::KeyDown, true, 7}, {5500, bench::EventKind::KeyUp, true, 0}};
+    scenario.timeline = {{5000, bench::EventKind::KeyDown, true, 7},
+                         {5500, bench::EventKind::KeyUp, true, 0}};
     Start(scenario);
     const std::vector<std::string> start = Lines();
     const auto found = std::find(start.begin(), start.end(), "1 bridge found");

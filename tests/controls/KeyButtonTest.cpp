@@ -2,8 +2,8 @@
 
 #include <QImage>
 #include <QMessageBox>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 #include <stdexcept>
@@ -176,7 +176,8 @@ public:
     void SendVirtualKey(int, bool release) override {
         calls.push_back(release ? "release" : "press");
         if (!release) {
-            QMessageBox box(QMessageBox::NoIcon, "Tolvik", "Virtual remote send error", QMessageBox::Ok, this);
+            QMessageBox box(QMessageBox::NoIcon, "Tolvik", "Virtual remote send error", QMessageBox::Ok,
+                            this);
             QTimer::singleShot(0, &box, [this, &box] {
                 QTest::mouseRelease(windowHandle(), Qt::LeftButton, {}, QPoint(40, 30));
                 box.done(QMessageBox::Ok);

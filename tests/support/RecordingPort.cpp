@@ -13,7 +13,9 @@ RecordingPort::~RecordingPort() {
     g_mainDialog.compare_exchange_strong(self, nullptr);
 }
 
-void RecordingPort::Record(std::string event) { m_events.push_back(std::move(event)); }
+void RecordingPort::Record(std::string event) {
+    m_events.push_back(std::move(event));
+}
 
 void RecordingPort::AddStatusLine(const char* text) {
     std::lock_guard lock(m_mutex);

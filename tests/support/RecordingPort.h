@@ -35,8 +35,8 @@ public:
     // "bar:<id>:<pos>", "box:<text>", "enable:<id>:<0|1>".
     std::vector<std::string> Events() const;
     std::string Text(int controlId) const;
-    int Picture(int controlId) const;  // -1 when never set
-    int Bar(int controlId) const;      // -1 when never set
+    int Picture(int controlId) const;   // -1 when never set
+    int Bar(int controlId) const;       // -1 when never set
     bool Enabled(int controlId) const;  // false when never enabled
     // Battery state seen at the moment each battery text was set.
     std::vector<int> BatteryStateAtText() const;
