@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/port/MainDialogPort.h"
+#include "port/MainDialogPort.h"
 #include "controls/VirtualKeySink.h"
 
 class CHListBox;

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/port/MainDialogPort.h"
+#include "port/MainDialogPort.h"
 #include "canlink/BridgeLibrary.h"
 #include "canlink/DefaultBridge.h"
 #include "canlink/LookUpBridgeMac.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/port/MainDialogPort.h"
+#include "port/MainDialogPort.h"
 #include "canlink/CalFile.h"
 #include "config/ReadBridgeMacFromConfig.h"
 #include "platform/File.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/port/MainDialogPort.h"
+#include "port/MainDialogPort.h"
 #include "config/HexNumber.h"
 #include "config/Xml.h"
 #include "platform/FileExists.h"

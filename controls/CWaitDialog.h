@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-#include "app/port/MainDialogPort.h"
+#include "port/MainDialogPort.h"
 
 class QLabel;
 class QProgressBar;

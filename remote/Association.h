@@ -3,7 +3,7 @@
 // platform::Sleep.
 #pragma once
 
-#include "app/port/MainDialogPort.h"
+#include "port/MainDialogPort.h"
 
 // Makes the base remote's signal-strength PDO valid and mapped, restarting the node only when
 // something had to change. Objects whose read fails are left alone. Takes the dialog only so

@@ -1,7 +1,7 @@
 // The base remote's firmware: which part it is and whether it supports wireless remotes.
 #pragma once
 
-#include "app/port/MainDialogPort.h"
+#include "port/MainDialogPort.h"
 
 // Reads the revision and the software version text of the base remote once at start-up, shows
 // the verdict in the Compatibility field and the status log, and enables Associate only for

@@ -1,6 +1,6 @@
 #include "remote/PdoEvent.h"
 
-#include "app/port/MainDialogPort.h"
+#include "port/MainDialogPort.h"
 #include "canlink/BridgeLibrary.h"
 #include "remote/KeyCodes.h"
 #include "res/Resource.h"

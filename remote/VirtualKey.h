@@ -1,7 +1,7 @@
 // The virtual remote: key presses and releases put on the bus as the base remote sends them.
 #pragma once
 
-#include "app/port/MainDialogPort.h"
+#include "port/MainDialogPort.h"
 
 // Sends the key of button `controlId` (or, on `release`, the key-up code) on the base remote's
 // key PDO and logs it; a refused transmission shows a message box instead. Silent while

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/port/MainDialogPort.h"
+#include "port/MainDialogPort.h"
 
 struct RecordedBox {
     std::string text;
