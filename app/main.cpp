@@ -1,8 +1,25 @@
 #include <QApplication>
+#include <cstdio>
 
 #include "app/CTolvikApp.h"
+#include "app/CommandLine.h"
 
 int main(int argc, char** argv) {
+    // Message boxes take their caption from the application's name.
+    QCoreApplication::setApplicationName(QStringLiteral("Tolvik"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TOLVIK_VERSION));
+    CommandLine line;
+    {
+        // Help, version and bad options are answered before, and without, any display.
+        QCoreApplication console(argc, argv);
+        line = ParseCommandLine(console.arguments());
+    }
+    if (!line.run) {
+        std::fputs(line.output.toLocal8Bit().constData(), line.exitCode ? stderr : stdout);
+        return line.exitCode;
+    }
+    ApplyCommandLine(line);
+
     QApplication application(argc, argv);
     CTolvikApp theApp;
     theApp.InitInstance();
