@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "platform/FileExists.h"
 #include "platform/SharedLibrary.h"
 
 BridgeLibrary& Bridge() {
@@ -24,7 +25,12 @@ std::string DefaultBridgeLibraryPath() {
 #elif defined(__APPLE__)
     return platform::ExecutableDirectory() + "/libtolvikbench.dylib";
 #else
-    return platform::ExecutableDirectory() + "/libtolvikbench.so";
+    // Beside the executable in the build tree; in the installed program's private folder.
+    const std::string beside = platform::ExecutableDirectory() + "/libtolvikbench.so";
+    const std::string installed =
+        platform::ExecutableDirectory() + "/" TOLVIK_INSTALLED_BENCH_DIR "/libtolvikbench.so";
+    return platform::FileExists(beside.c_str()) || !platform::FileExists(installed.c_str()) ? beside
+                                                                                            : installed;
 #endif
 }
 

@@ -27,7 +27,8 @@ struct BridgeLibrary {
 BridgeLibrary& Bridge();
 
 // The library to load: TOLVIK_BRIDGE_LIBRARY when set; else the vendor's QuarnCANopen.dll on
-// Windows, or the bench library installed beside the executable elsewhere.
+// Windows, or elsewhere the bench library beside the executable (in the build tree) or in the
+// installed program's private library folder.
 std::string DefaultBridgeLibraryPath();
 
 // Loads the library and binds all twelve entry points into Bridge(). On failure Bridge() is left

@@ -9,6 +9,7 @@ TOLVIK_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev libtinyxml2-dev libpugixml-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils imagemagick python3 python3-xlib fonts-dejavu-core fonts-dejavu-extra
+  dpkg-dev fakeroot file lintian desktop-file-utils appstream qt6-qpa-plugins
 )
 
 tolvik_missing_packages() {
