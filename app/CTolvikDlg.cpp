@@ -18,6 +18,7 @@
 
 #include "app/CBatteryField.h"
 #include "app/CHListBox.h"
+#include "app/StatusLogMenu.h"
 #include "canlink/BridgeLibrary.h"
 #include "canlink/ConnectToBridge.h"
 #include "canlink/LookUpBridgeMac.h"
@@ -121,6 +122,7 @@ void CTolvikDlg::CreateControls() {
                 break;
             case res::ControlKind::ListBox:
                 m_statusList = new CHListBox(this);
+                new StatusLogMenu(m_statusList);
                 widget = m_statusList;
                 break;
             case res::ControlKind::Progress: {

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "port/MainDialogPort.h"
 #include "controls/VirtualKeySink.h"
+#include "port/MainDialogPort.h"
 
 class CHListBox;
 class CSysColStatic;

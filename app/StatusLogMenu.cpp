@@ -1,0 +1,74 @@
+#include "app/StatusLogMenu.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QStringList>
+
+#include "app/CHListBox.h"
+#include "app/LogFile.h"
+
+namespace {
+
+QStringList AllLines(const CHListBox& log) {
+    QStringList lines;
+    lines.reserve(log.GetCount());
+    for (int i = 0; i < log.GetCount(); ++i) {
+        lines.append(log.GetText(i));
+    }
+    return lines;
+}
+
+}  // namespace
+
+StatusLogMenu::StatusLogMenu(CHListBox* log) : QObject(log), m_log(log) {
+    m_copy = new QAction(QStringLiteral("&Copy"), log);
+    m_copy->setShortcut(QKeySequence::Copy);
+    // Only while the log has the focus: Ctrl+C elsewhere is not the log's.
+    m_copy->setShortcutContext(Qt::WidgetShortcut);
+    connect(m_copy, &QAction::triggered, this, &StatusLogMenu::Copy);
+    auto* copyAll = new QAction(QStringLiteral("Copy &all"), log);
+    connect(copyAll, &QAction::triggered, this, &StatusLogMenu::CopyAll);
+    auto* save = new QAction(QStringLiteral("&Save log as..."), log);
+    connect(save, &QAction::triggered, this, &StatusLogMenu::SaveAs);
+    log->addActions({m_copy, copyAll, save});
+    log->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void StatusLogMenu::Copy() {
+    if (const int selected = m_log->GetCurSel(); selected >= 0) {
+        QGuiApplication::clipboard()->setText(m_log->GetText(selected));
+    }
+}
+
+void StatusLogMenu::CopyAll() {
+    const QStringList lines = AllLines(*m_log);
+    QGuiApplication::clipboard()->setText(lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + '\n');
+}
+
+void StatusLogMenu::SaveAs() {
+    const QString suggested = QDir::home().filePath(
+        QDateTime::currentDateTime().toString(QStringLiteral("'tolvik-log-'yyyyMMdd-HHmmss'.txt'")));
+    const QString path =
+        QFileDialog::getSaveFileName(m_log->window(), QStringLiteral("Save log as"), suggested,
+                                     QStringLiteral("Text files (*.txt);;All files (*)"));
+    if (!path.isEmpty()) {
+        SaveTo(path);
+    }
+}
+
+bool StatusLogMenu::SaveTo(const QString& path) {
+    QString error;
+    if (SaveLogFile(path, LogFileHeader(), AllLines(*m_log), &error)) {
+        return true;
+    }
+    QMessageBox::critical(
+        m_log->window(), QGuiApplication::applicationDisplayName(),
+        QStringLiteral("The log could not be saved to %1: %2.\nThe log in the window is unchanged.")
+            .arg(QDir::toNativeSeparators(path), error));
+    return false;
+}
