@@ -30,6 +30,7 @@
 #include "remote/Firmware.h"
 #include "remote/PdoEvent.h"
 #include "remote/VirtualKey.h"
+#include "res/AccessibleNames.h"
 #include "res/Artwork.h"
 #include "res/DialogTemplate.h"
 #include "res/Resource.h"
@@ -74,7 +75,6 @@ void CTolvikDlg::CreateControls() {
                    Qt::WindowCloseButtonHint);
     setFixedSize(res::MapDialogRect(QRect(0, 0, dialog.width, dialog.height), baseUnits).size());
 
-    QString lastLabel;
     for (const res::DialogControl& control : dialog.controls) {
         QWidget* widget = nullptr;
         const QString text = ControlText(control.text);
@@ -148,17 +148,10 @@ void CTolvikDlg::CreateControls() {
         if (tip) {
             widget->setToolTip(QString::fromLatin1(tip));
         }
-        // Screen readers and GUI test clients find a control by its text, else its tooltip, else
-        // the label standing before it in the template (as for the Compatibility field).
-        QString accessible = text;
-        accessible.remove(QLatin1Char('&'));
-        if (accessible.isEmpty()) {
-            accessible = tip ? QString::fromLatin1(tip) : lastLabel;
-        }
-        widget->setAccessibleName(accessible);
-        if (control.kind == res::ControlKind::Label) {
-            lastLabel = accessible;
-        }
+        // Screen readers and GUI test clients find a control by its name.
+        const res::AccessibleText accessible = res::ControlAccessibleText(dialog, control);
+        widget->setAccessibleName(accessible.name);
+        widget->setAccessibleDescription(accessible.description);
         if (control.id > 0) {
             widget->setProperty("controlId", control.id);
             m_items[control.id] = widget;

@@ -42,6 +42,16 @@ void CSubClassButton::paintEvent(QPaintEvent*) {
     }
     QPainter painter(this);
     painter.drawPixmap(0, 0, *picture);
+    // The key pictures have no focused look of their own: a dotted frame inside the edge shows
+    // which key Space would press, in black over white so it shows on light and dark keys alike.
+    // As with the platform's focus rectangles, only once the keyboard has moved the focus.
+    if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
+        const QRect frame = rect().adjusted(2, 2, -3, -3);
+        painter.setPen(QPen(Qt::white, 1));
+        painter.drawRect(frame);
+        painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+        painter.drawRect(frame);
+    }
 }
 
 void CSubClassButton::Report(bool release) {

@@ -12,6 +12,7 @@
 #include <QWindow>
 
 #include "controls/MainWindow.h"
+#include "res/AccessibleNames.h"
 #include "res/DialogTemplate.h"
 #include "res/Resource.h"
 
@@ -38,6 +39,10 @@ void Place(QWidget* widget, const res::DialogTemplate& dialog, int controlId, QS
     const res::DialogControl& row = *res::FindControl(dialog, controlId);
     widget->setGeometry(res::MapDialogRect(QRect(row.x, row.y, row.width, row.height), baseUnits));
     widget->setProperty("controlId", controlId);
+    const res::AccessibleText accessible = res::ControlAccessibleText(dialog, row);
+    if (!accessible.name.isEmpty()) {
+        widget->setAccessibleName(accessible.name);
+    }
 }
 
 }  // namespace

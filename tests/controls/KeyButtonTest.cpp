@@ -165,6 +165,32 @@ TEST_F(KeyButtonTest, HeldDownShowsTheSelectedPictureCutToTheButton) {
     }
 }
 
+// The pictures' focused look is their normal one: the focus shows as a frame, once the keyboard
+// moved it there (a click alone leaves the key looking as it did).
+TEST_F(KeyButtonTest, KeyboardFocusShowsAFrameOverThePicture) {
+    CSubClassButton* first = AddButton(res::IDC_KEY_SPOT);
+    CSubClassButton* second = AddButton(res::IDC_KEY_RING);
+    second->move(80, 20);
+    const QImage normal = Picture(BitmapsOf(res::IDC_KEY_RING).normal, second->size());
+    m_sink.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&m_sink));
+
+    QTest::mouseClick(Window(), Qt::LeftButton, {}, Centre(second));
+    ASSERT_TRUE(second->hasFocus());
+    EXPECT_EQ(Shown(second), normal) << "focused by a click";
+
+    first->setFocus();
+    QTest::keyClick(first, Qt::Key_Tab);
+    ASSERT_TRUE(second->hasFocus()) << "Tab reaches the next key";
+    const QImage focused = Shown(second);
+    EXPECT_NE(focused, normal);
+    EXPECT_EQ(focused.pixel(0, 0), normal.pixel(0, 0)) << "the frame sits inside the edge";
+
+    QTest::keyClick(second, Qt::Key_Tab);
+    EXPECT_FALSE(second->hasFocus());
+    EXPECT_EQ(Shown(second), normal) << "the frame goes with the focus";
+}
+
 }  // namespace
 
 namespace {
