@@ -37,7 +37,7 @@ cmake --build "$build" --target tolvik tolvikbench tolvik_package_files
 (cd "$work" && cpack --config "$build/CPackConfig.cmake" -B "$work" >/dev/null)
 deb=$(echo "$work"/tolvik_*.deb)
 [ -f "$deb" ] || { echo "cpack wrote no package" >&2; exit 1; }
-dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
+dpkg-deb --field "$deb"
 
 echo "== checking it"
 lintian --fail-on error "$deb"
