@@ -60,7 +60,7 @@ env -u TOLVIK_BENCH_SCENARIO -u TOLVIK_BRIDGE_LIBRARY -u TOLVIK_REGISTRY -u QT_Q
   DISPLAY="$display" /usr/bin/tolvik >"$work/tool.log" 2>&1 &
 tool=$!
 window=""
-for _ in $(seq 200); do
+for _ in $(seq 300); do
   window=$(DISPLAY="$display" xdotool search --onlyvisible --name '^Tolvik$' 2>/dev/null | head -n 1 || true)
   [ -n "$window" ] && break
   sleep 0.1
