@@ -2,6 +2,7 @@
 // its header; a failed save is a message box and leaves the earlier file and the log alone; Copy,
 // Ctrl+C and Copy all put the right text on the clipboard.
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QClipboard>
@@ -12,6 +13,7 @@
 #include <QTest>
 #include <csignal>
 #include <optional>
+#include <vector>
 
 #include "app/CHListBox.h"
 #include "app/StatusLogMenu.h"
@@ -113,10 +115,15 @@ TEST_F(StatusLogMenuTest, FailedSaveIsAMessageBoxAndKeepsTheEarlierFile) {
         QString path;
         bool diskFull;
     };
-    const Case cases[] = {
+    std::vector<Case> cases = {
         {"missing folder", Path("no-such-folder/log.txt"), false},
         {"full disk", Path("log.txt"), true},
     };
+    if (geteuid() != 0) {  // root writes into any folder
+        ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("locked")));
+        QFile::setPermissions(Path("locked"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        cases.push_back({"folder not writable", Path("locked/log.txt"), false});
+    }
     for (const Case& test : cases) {
         m_boxes.texts.clear();
         {
