@@ -3,6 +3,8 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <utility>
+#include <vector>
 
 namespace {
 
