@@ -150,8 +150,8 @@ void CTolvikDlg::CreateControls() {
         }
         // Screen readers and GUI test clients find a control by its name.
         const res::AccessibleText accessible = res::ControlAccessibleText(dialog, control);
-        widget->setAccessibleName(accessible.name);
-        widget->setAccessibleDescription(accessible.description);
+        widget->setAccessibleName(QString::fromLatin1(accessible.name).remove(QLatin1Char('&')));
+        widget->setAccessibleDescription(QString::fromLatin1(accessible.description));
         if (control.id > 0) {
             widget->setProperty("controlId", control.id);
             m_items[control.id] = widget;

@@ -39,9 +39,11 @@ void Place(QWidget* widget, const res::DialogTemplate& dialog, int controlId, QS
     const res::DialogControl& row = *res::FindControl(dialog, controlId);
     widget->setGeometry(res::MapDialogRect(QRect(row.x, row.y, row.width, row.height), baseUnits));
     widget->setProperty("controlId", controlId);
-    const res::AccessibleText accessible = res::ControlAccessibleText(dialog, row);
-    if (!accessible.name.isEmpty()) {
-        widget->setAccessibleName(accessible.name);
+    // Left unset when empty: the text the window shows then speaks for the control.
+    const QString name =
+        QString::fromLatin1(res::ControlAccessibleText(dialog, row).name).remove(QLatin1Char('&'));
+    if (!name.isEmpty()) {
+        widget->setAccessibleName(name);
     }
 }
 

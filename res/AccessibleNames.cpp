@@ -40,28 +40,22 @@ constexpr NamedControl kNamedControls[] = {
     {IDD_WAIT, IDC_WAIT_PROGRESS, 0, "Association progress", nullptr},
 };
 
-QString Latin1(const char* text) {
-    return text ? QString::fromLatin1(text) : QString();
-}
-
 }  // namespace
 
 AccessibleText ControlAccessibleText(const DialogTemplate& dialog, const DialogControl& control) {
-    const QString tip = Latin1(control.tooltipId ? LoadString(control.tooltipId) : nullptr);
+    const char* tip = control.tooltipId ? LoadString(control.tooltipId) : nullptr;
     const auto* named =
         std::find_if(std::begin(kNamedControls), std::end(kNamedControls), [&](const NamedControl& n) {
             return n.dialogId == dialog.id && n.controlId == control.id && n.bitmapId == control.bitmapId;
         });
     if (named != std::end(kNamedControls)) {
-        return {Latin1(named->name), named->description ? Latin1(named->description) : tip};
+        return {named->name, named->description ? named->description : tip};
     }
     // A key's caption is the remote's marking ("DN" twice); its tooltip says what it sends.
     if (control.kind == ControlKind::KeyButton) {
-        return {tip, {}};
+        return {tip ? tip : "", nullptr};
     }
-    QString text = Latin1(control.text);
-    text.remove(QLatin1Char('&'));
-    return {text, tip};
+    return {control.text ? control.text : "", tip};
 }
 
 }  // namespace res
