@@ -18,6 +18,7 @@
 
 #include "app/CBatteryField.h"
 #include "app/CHListBox.h"
+#include "canlink/BindBridgeLibrary.h"
 #include "canlink/BridgeLibrary.h"
 #include "canlink/ConnectToBridge.h"
 #include "canlink/LookUpBridgeMac.h"
@@ -228,15 +229,9 @@ bool CTolvikDlg::OnInitDialog() {
 }
 
 void CTolvikDlg::ConnectToBridge() {
-    if (!Bridge().IsBound()) {
-        std::string error;
-        if (!LoadBridgeLibrary(DefaultBridgeLibraryPath(), &error)) {
-            m_linkFailed = 1;
-            ShowMessageBox(error.c_str(), MessageIcon::Error);
-            return;
-        }
+    if (BindBridgeLibrary(*this)) {
+        ::ConnectToBridge(*this, ::OnPdoEvent, ::OnSecondaryEvent);
     }
-    ::ConnectToBridge(*this, ::OnPdoEvent, ::OnSecondaryEvent);
 }
 
 bool CTolvikDlg::LookUpBridgeMac(uint8_t mac[6]) {
