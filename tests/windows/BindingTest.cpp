@@ -10,6 +10,8 @@
 #include "canlink/BindBridgeLibrary.h"
 #include "canlink/BridgeLibrary.h"
 #include "canlink/ConnectToBridge.h"
+#include "platform/FileExists.h"
+#include "platform/SharedLibrary.h"
 #include "tests/support/RecordingPort.h"
 
 namespace {
@@ -87,6 +89,9 @@ TEST_F(Binding, LinksUpThroughTheVendorsFileName) {
             row.scenario ? (std::string(TOLVIK_BENCH_SCENARIOS) + "/" + row.scenario).c_str() : nullptr);
         if (!row.library) {
             EXPECT_EQ(DefaultBridgeLibraryPath(), "QuarnCANopen.dll");
+            EXPECT_TRUE(
+                platform::FileExists((platform::ExecutableDirectory() + "\\QuarnCANopen.dll").c_str()))
+                << "found beside the program, not in some system folder";
         }
         RecordingPort port;
         ASSERT_TRUE(BindBridgeLibrary(port));
