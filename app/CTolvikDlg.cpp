@@ -19,6 +19,7 @@
 #include "app/CBatteryField.h"
 #include "app/CHListBox.h"
 #include "app/StatusLogMenu.h"
+#include "canlink/BindBridgeLibrary.h"
 #include "canlink/BridgeLibrary.h"
 #include "canlink/ConnectToBridge.h"
 #include "canlink/LookUpBridgeMac.h"
@@ -223,15 +224,9 @@ bool CTolvikDlg::OnInitDialog() {
 }
 
 void CTolvikDlg::ConnectToBridge() {
-    if (!Bridge().IsBound()) {
-        std::string error;
-        if (!LoadBridgeLibrary(DefaultBridgeLibraryPath(), &error)) {
-            m_linkFailed = 1;
-            ShowMessageBox(error.c_str(), MessageIcon::Error);
-            return;
-        }
+    if (BindBridgeLibrary(*this)) {
+        ::ConnectToBridge(*this, ::OnPdoEvent, ::OnSecondaryEvent);
     }
-    ::ConnectToBridge(*this, ::OnPdoEvent, ::OnSecondaryEvent);
 }
 
 bool CTolvikDlg::LookUpBridgeMac(uint8_t mac[6]) {

@@ -27,8 +27,12 @@ void* FindSymbol(void* library, const char* name) {
 
 std::string ExecutableDirectory() {
     char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string full(path, length < MAX_PATH ? length : 0);
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    // 0 is failure and MAX_PATH a cut name: the current folder then, as elsewhere.
+    if (length == 0 || length >= MAX_PATH) {
+        return ".";
+    }
+    const std::string full(path, length);
     return full.substr(0, full.find_last_of("\\/"));
 }
 

@@ -1,7 +1,7 @@
 #include "remote/PdoEvent.h"
 
-#include "port/MainDialogPort.h"
 #include "canlink/BridgeLibrary.h"
+#include "port/MainDialogPort.h"
 #include "remote/KeyCodes.h"
 #include "res/Resource.h"
 
@@ -71,7 +71,7 @@ void ShowRecord(MainDialogPort& dlg, const CAN_PDO& pdo) {
 
 }  // namespace
 
-void OnPdoEvent(int count) {
+void CAN_CALLCONV OnPdoEvent(int count) {
     // Without a dialog there is nowhere to show the records (a callback racing the dialog's
     // creation or its close): leave them with the library rather than take and lose them.
     MainDialogPort* dlg = g_mainDialog.load();
@@ -88,4 +88,4 @@ void OnPdoEvent(int count) {
     }
 }
 
-void OnSecondaryEvent(int, int) {}
+void CAN_CALLCONV OnSecondaryEvent(int, int) {}

@@ -1,7 +1,9 @@
 // The callbacks given to the bridge library. Both run on the library's own thread.
 #pragma once
 
+#include "canlink/QuarnCANopen.h"
+
 // Fetches exactly `count` waiting records and shows each on the main dialog (g_mainDialog).
-void OnPdoEvent(int count);
+void CAN_CALLCONV OnPdoEvent(int count);
 // Registered beside OnPdoEvent; the events it reports are of no use to the tool.
-void OnSecondaryEvent(int event, int data);
+void CAN_CALLCONV OnSecondaryEvent(int event, int data);
