@@ -57,6 +57,15 @@ TEST(BenchScenario, Statements) {
          }},
         {"bridge 10.0.0.1 00:00:00:00:00:01\nbridge 10.0.0.2 00-00-00-00-00-02",
          [](const Scenario& s) { return s.bridges.size() == 2 && s.bridges[1].ip[3] == 2; }},
+        {"flood 18000 10000 keys",
+         [](const Scenario& s) {
+             return s.flood.perSecond == 18000 && s.flood.durationMs == 10000 &&
+                    s.flood.mix == bench::Flood::Mix::Keys;
+         }},
+        {"flood unpaced 600000 mixed",
+         [](const Scenario& s) {
+             return s.flood.perSecond == 1000000 && s.flood.mix == bench::Flood::Mix::Mixed;
+         }},
         {"node 0\nnode 127",
          [](const Scenario& s) {
              return s.nodes == std::vector<int>{0, 127};
@@ -156,6 +165,11 @@ TEST(BenchScenario, ErrorsNameTheLine) {
         {"at 10 key both 1", "line 1: expected \"wireless\" or \"wired\""},
         {"at 10 key wired 256", "line 1: the key code must be a number from 0 to 255"},
         {"at 10 explode", "line 1: unknown event \"explode\""},
+        {"flood 0 1000 keys", "line 1: the rate must be a number from 1 to 1000000"},
+        {"flood fast 1000 keys", "line 1: the rate must be a number"},
+        {"flood 100 0 keys", "line 1: the duration must be a number from 1"},
+        {"flood 100 1000 lines", "line 1: expected \"keys\" or \"mixed\""},
+        {"flood 100 1000", "line 1: expected: flood <per-second>|unpaced <ms> keys|mixed"},
         {"at 86400001 bridge-lost", "line 1: the time must be a number from 0 to 86400000"},
     };
     for (const Case& c : cases) {
