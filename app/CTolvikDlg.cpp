@@ -252,6 +252,9 @@ void CTolvikDlg::ReadFirmwareVersion() {
 }
 void CTolvikDlg::OnAssociate() {
     ::OnAssociate(*this);
+    if (m_closeGate.Requested()) {
+        OnClose();
+    }
 }
 void CTolvikDlg::SendVirtualKey(int controlId, bool release) {
     ::SendVirtualKey(*this, controlId, release);
@@ -281,6 +284,11 @@ void CTolvikDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 void CTolvikDlg::closeEvent(QCloseEvent* event) {
+    // During the association the close follows once it has written its closing value.
+    if (!m_closeGate.RequestClose()) {
+        event->ignore();
+        return;
+    }
     OnClose();
     event->accept();
 }
