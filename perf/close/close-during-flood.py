@@ -7,12 +7,14 @@ Runs the tool RUNS times under its own Xvfb with a bench scenario that floods th
 window to close as a window manager's close box does (WM_DELETE_WINDOW) at a random moment from
 the window's appearance up to --latest seconds later, and waits for the process to end. A
 request that has not ended the process within 5 s counts as lost; a second one is then sent and
-the process killed if that fails too. Prints one summary line; needs Xvfb, xdotool, python3-xlib.
+the process killed if that fails too. Prints one summary line (also when stopped early with
+SIGTERM or Ctrl-C, then for the runs done); needs Xvfb, xdotool, python3-xlib.
 """
 import argparse
 import os
 import random
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -61,11 +63,16 @@ def percentile(values, p):
     return values[min(len(values) - 1, int(p * len(values)))]
 
 
+def stop(*_):
+    raise KeyboardInterrupt
+
+
 def main():
+    signal.signal(signal.SIGTERM, stop)
     parser = argparse.ArgumentParser()
     parser.add_argument("-n", type=int, default=100)
     parser.add_argument("--build", default=os.path.join(ROOT, "build", "default"))
-    parser.add_argument("--flood", default="flood unpaced 3600000 mixed")
+    parser.add_argument("--flood", default="flood 18000 3600000 mixed")
     parser.add_argument("--latest", type=float, default=2.0)
     args = parser.parse_args()
 
@@ -83,6 +90,7 @@ def main():
     counts = {"closed": 0, "lost": 0, "second": 0, "killed": 0, "nowindow": 0}
     latencies = []
     appear = []
+    process = None
     try:
         for _ in range(50):
             if subprocess.run(["xdpyinfo"], env=env, capture_output=True).returncode == 0:
@@ -90,6 +98,8 @@ def main():
             time.sleep(0.1)
         dpy = display.Display(f":{number}")
         for run in range(args.n):
+            if run % 50 == 0:
+                print(f"{run} runs, {counts['lost']} lost", file=sys.stderr, flush=True)
             started = time.monotonic()
             process = subprocess.Popen([tool], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             window = find_window(process.pid, env, 10)
@@ -116,11 +126,17 @@ def main():
                 process.kill()
                 process.wait()
         dpy.close()
+    except KeyboardInterrupt:
+        pass
     finally:
+        if process and process.poll() is None:
+            process.kill()
+            process.wait()
         xvfb.terminate()
         xvfb.wait()
         shutil.rmtree(work, ignore_errors=True)
-    print(f"{args.n} runs ({args.flood}): {counts['closed']} closed at the first request, "
+    runs = counts["closed"] + counts["lost"] + counts["nowindow"]
+    print(f"{runs} runs ({args.flood}): {counts['closed']} closed at the first request, "
           f"{counts['lost']} lost ({counts['second']} closed at the second, {counts['killed']} killed), "
           f"{counts['nowindow']} without a window; close took p50 {percentile(latencies, 0.5) * 1000:.0f} ms, "
           f"p99 {percentile(latencies, 0.99) * 1000:.0f} ms, max {max(latencies, default=0) * 1000:.0f} ms; "
