@@ -318,7 +318,7 @@ void CTolvikDlg::paintEvent(QPaintEvent* event) {
 }
 
 bool CTolvikDlg::OnGuiThread() const {
-    return QThread::currentThread() == thread();
+    return QThread::currentThread() == thread() && !m_catchingUp;
 }
 
 void CTolvikDlg::HandOver(Update update) {
@@ -357,6 +357,11 @@ void CTolvikDlg::ApplyPending() {
         lines << QString::fromLocal8Bit(line.c_str());
     }
     AppendLines(lines);
+    // Records the library still holds for want of room come next, handed over like the
+    // callback's so that they are applied in batches on later turns.
+    m_catchingUp = true;
+    FetchLeftRecords(*this);
+    m_catchingUp = false;
 }
 
 void CTolvikDlg::AppendLines(const QStringList& lines) {

@@ -81,6 +81,8 @@ private:
     void CreateControls();
     void BindButtons();
     void OnClose();
+    // On the dialog's thread and not taking up records left with the library: changes apply at
+    // once. Otherwise they are handed over.
     bool OnGuiThread() const;
     void HandOver(Update update);
     void ApplyPending();
@@ -93,4 +95,5 @@ private:
     bool m_disconnected = false;
 
     UpdateQueue m_updates;
+    bool m_catchingUp = false;
 };
