@@ -80,7 +80,8 @@ def main():
     work = tempfile.mkdtemp(prefix="tolvik-close-")
     scenario = os.path.join(work, "flood.txt")
     with open(scenario, "w") as f:
-        f.write(args.flood + "\n")
+        # The signal PDO already valid and mapped: no node restart pauses before the window.
+        f.write("tpdo3-cob-id 0x3C8\ntpdo3-mapped 1\n" + args.flood + "\n")
     number = random.randrange(100, 400)
     xvfb = subprocess.Popen(["Xvfb", f":{number}", "-screen", "0", "800x600x24", "-nolisten", "tcp"],
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
