@@ -358,10 +358,12 @@ void CTolvikDlg::ApplyPending() {
     }
     AppendLines(lines);
     // Records the library still holds for want of room come next, handed over like the
-    // callback's so that they are applied in batches on later turns.
-    m_catchingUp = true;
-    FetchLeftRecords(*this);
-    m_catchingUp = false;
+    // callback's so that they are applied in batches on later turns; none once disconnected.
+    if (!m_disconnected) {
+        m_catchingUp = true;
+        FetchLeftRecords(*this);
+        m_catchingUp = false;
+    }
 }
 
 void CTolvikDlg::AppendLines(const QStringList& lines) {
