@@ -51,7 +51,8 @@ void CheckTerminated(const char* key) {
     platform::RegistryValues values;
     platform::ReadRegistryExport(g_narrow.c_str(), key, &values);
     for (const auto& [name, value] : values) {
-        for (std::size_t size : {std::size_t{1}, std::size_t{2}, value.size(), value.size() + 1, std::size_t{260}}) {
+        for (std::size_t size :
+             {std::size_t{1}, std::size_t{2}, value.size(), value.size() + 1, std::size_t{260}}) {
             std::string buffer(size, 'x');
             const platform::RegistryRead read = opened.ReadString(name.c_str(), buffer.data(), size);
             if (size > 0 && std::memchr(buffer.data(), '\0', size) == nullptr) {
@@ -68,7 +69,8 @@ void CheckTerminated(const char* key) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     const char* folder = std::getenv("TMPDIR");
-    const std::string base = std::string(folder ? folder : "/tmp") + "/tolvik-fuzz-reg-" + std::to_string(getpid());
+    const std::string base =
+        std::string(folder ? folder : "/tmp") + "/tolvik-fuzz-reg-" + std::to_string(getpid());
     g_narrow = base + "-4.reg";
     g_wide = base + "-5.reg";
     std::atexit(RemoveFiles);

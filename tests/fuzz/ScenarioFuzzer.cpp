@@ -73,7 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     char* end = nullptr;
     const unsigned long line = std::strtoul(error.c_str() + 5, &end, 10);
-    if (end == error.c_str() + 5 || std::string(end).rfind(": ", 0) != 0 || line < 1 || line > LineCount(text)) {
+    if (end == error.c_str() + 5 || std::string(end).rfind(": ", 0) != 0 || line < 1 ||
+        line > LineCount(text)) {
         std::abort();
     }
     return 0;
