@@ -2,12 +2,14 @@
 """Close-box requests at random moments while the bench floods Tolvik, counting the ones that work.
 
     perf/close/close-during-flood.py [-n RUNS] [--build DIR] [--flood STATEMENT] [--latest SECONDS]
+                                     [--associate]
 
 Runs the tool RUNS times under its own Xvfb with a bench scenario that floods the bus, asks its
 window to close as a window manager's close box does (WM_DELETE_WINDOW) at a random moment from
 the window's appearance up to --latest seconds later, and waits for the process to end. A
 request that has not ended the process within 5 s counts as lost; a second one is then sent and
-the process killed if that fails too. Prints one summary line (also when stopped early with
+the process killed if that fails too. With --associate the request comes while the association
+runs (Alt+A pressed first, the wireless remote never pairs, so the window stays open 20 s). Prints one summary line (also when stopped early with
 SIGTERM or Ctrl-C, then for the runs done); needs Xvfb, xdotool, python3-xlib.
 """
 import argparse
@@ -48,6 +50,20 @@ def find_window(pid, env, timeout):
     return None
 
 
+def associate(pid, window, env):
+    """Presses Alt+A in the window and waits for the wait dialog beside it."""
+    subprocess.run(["xdotool", "windowfocus", "--sync", str(window)], env=env, capture_output=True)
+    subprocess.run(["xdotool", "key", "--clearmodifiers", "alt+a"], env=env, capture_output=True)
+    end = time.monotonic() + 5
+    while time.monotonic() < end:
+        shown = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(pid), "--name", "."],
+                               env=env, capture_output=True, text=True).stdout.split()
+        if len(shown) >= 2:
+            return True
+        time.sleep(0.02)
+    return False
+
+
 def ended(process, timeout):
     try:
         process.wait(timeout=timeout)
@@ -74,6 +90,7 @@ def main():
     parser.add_argument("--build", default=os.path.join(ROOT, "build", "default"))
     parser.add_argument("--flood", default="flood 18000 3600000 mixed")
     parser.add_argument("--latest", type=float, default=2.0)
+    parser.add_argument("--associate", action="store_true")
     args = parser.parse_args()
 
     tool = os.path.join(args.build, "bin", "tolvik")
@@ -82,6 +99,8 @@ def main():
     with open(scenario, "w") as f:
         # The signal PDO already valid and mapped: no node restart pauses before the window.
         f.write("tpdo3-cob-id 0x3C8\ntpdo3-mapped 1\n" + args.flood + "\n")
+        if args.associate:
+            f.write("insert-batteries-when-window-opens off\n")
     number = random.randrange(100, 400)
     xvfb = subprocess.Popen(["Xvfb", f":{number}", "-screen", "0", "800x600x24", "-nolisten", "tcp"],
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -110,6 +129,11 @@ def main():
                 process.wait()
                 continue
             appear.append(time.monotonic() - started)
+            if args.associate and not associate(process.pid, window, env):
+                counts["nowindow"] += 1
+                process.kill()
+                process.wait()
+                continue
             time.sleep(random.uniform(0, args.latest))
             asked = time.monotonic()
             request_close(dpy, window)
@@ -137,7 +161,7 @@ def main():
         xvfb.wait()
         shutil.rmtree(work, ignore_errors=True)
     runs = counts["closed"] + counts["lost"] + counts["nowindow"]
-    print(f"{runs} runs ({args.flood}): {counts['closed']} closed at the first request, "
+    print(f"{runs} runs ({args.flood}{', during the association' if args.associate else ''}): {counts['closed']} closed at the first request, "
           f"{counts['lost']} lost ({counts['second']} closed at the second, {counts['killed']} killed), "
           f"{counts['nowindow']} without a window; close took p50 {percentile(latencies, 0.5) * 1000:.0f} ms, "
           f"p99 {percentile(latencies, 0.99) * 1000:.0f} ms, max {max(latencies, default=0) * 1000:.0f} ms; "
