@@ -1,4 +1,5 @@
-// The callbacks given to the bridge library. Both run on the library's own thread.
+// The callbacks given to the bridge library, which run on its own thread, and the catch-up the
+// dialog runs on its thread for records a callback had to leave behind.
 #pragma once
 
 class MainDialogPort;
