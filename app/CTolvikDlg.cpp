@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QThread>
 #include <algorithm>
-#include <unordered_map>
 
 #include "app/CBatteryField.h"
 #include "app/CHListBox.h"
@@ -243,6 +242,9 @@ void CTolvikDlg::ReadFirmwareVersion() {
 }
 void CTolvikDlg::OnAssociate() {
     ::OnAssociate(*this);
+    if (m_closeGate.Requested()) {
+        OnClose();
+    }
 }
 void CTolvikDlg::SendVirtualKey(int controlId, bool release) {
     ::SendVirtualKey(*this, controlId, release);
@@ -272,6 +274,11 @@ void CTolvikDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 void CTolvikDlg::closeEvent(QCloseEvent* event) {
+    // During the association the close follows once it has written its closing value.
+    if (!m_closeGate.RequestClose()) {
+        event->ignore();
+        return;
+    }
     OnClose();
     event->accept();
 }
@@ -301,60 +308,52 @@ void CTolvikDlg::paintEvent(QPaintEvent* event) {
 }
 
 bool CTolvikDlg::OnGuiThread() const {
-    return QThread::currentThread() == thread();
+    return QThread::currentThread() == thread() && !m_catchingUp;
 }
 
 void CTolvikDlg::HandOver(Update update) {
-    bool post = false;
-    {
-        std::lock_guard lock(m_pendingMutex);
-        m_pending.push_back(std::move(update));
-        post = !m_drainPosted;
-        m_drainPosted = true;
-    }
     // One drain per event-loop turn however many changes arrive meanwhile. Never waits for the
     // GUI thread: the library's thread may be the one the GUI thread waits for on disconnect.
-    if (post) {
+    if (m_updates.Push(std::move(update))) {
         QMetaObject::invokeMethod(this, &CTolvikDlg::ApplyPending, Qt::QueuedConnection);
     }
 }
 
+bool CTolvikDlg::HasRoomForUpdates() const {
+    return m_updates.HasRoom();
+}
+
 void CTolvikDlg::ApplyPending() {
-    std::vector<Update> pending;
-    {
-        std::lock_guard lock(m_pendingMutex);
-        pending.swap(m_pending);
-        m_drainPosted = false;
-    }
-    if (pending.empty()) {
-        return;
-    }
-    // Only the last picture, text and bar position of a batch is ever seen; every line is kept.
-    QStringList lines;
-    std::unordered_map<int, const Update*> last;
-    for (const Update& update : pending) {
-        if (update.kind == Update::Line) {
-            lines << QString::fromLocal8Bit(update.text.c_str());
-        } else {
-            last[update.kind * 100000 + update.controlId] = &update;
-        }
-    }
-    for (const auto& [key, update] : last) {
-        switch (update->kind) {
+    // Only the last picture, text and bar position of an item is ever seen; every line is kept.
+    const UpdateQueue::Batch batch = m_updates.Drain();
+    for (const Update& update : batch.changes) {
+        switch (update.kind) {
             case Update::Text:
-                ApplyText(update->controlId, update->text.c_str());
+                ApplyText(update.controlId, update.text.c_str());
                 break;
             case Update::Picture:
-                ApplyPicture(update->controlId, update->value);
+                ApplyPicture(update.controlId, update.value);
                 break;
             case Update::Bar:
-                ApplyBar(update->controlId, update->value);
+                ApplyBar(update.controlId, update.value);
                 break;
             case Update::Line:
                 break;
         }
     }
+    QStringList lines;
+    lines.reserve(static_cast<qsizetype>(batch.lines.size()));
+    for (const std::string& line : batch.lines) {
+        lines << QString::fromLocal8Bit(line.c_str());
+    }
     AppendLines(lines);
+    // Records the library still holds for want of room come next, handed over like the
+    // callback's so that they are applied in batches on later turns; none once disconnected.
+    if (!m_disconnected) {
+        m_catchingUp = true;
+        FetchLeftRecords(*this);
+        m_catchingUp = false;
+    }
 }
 
 void CTolvikDlg::AppendLines(const QStringList& lines) {

@@ -8,12 +8,12 @@
 #include <QStringList>
 #include <cstdint>
 #include <map>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "controls/VirtualKeySink.h"
 #include "port/MainDialogPort.h"
+#include "port/UpdateQueue.h"
 
 class CHListBox;
 class CSysColStatic;
@@ -46,6 +46,7 @@ public:
     void SetItemText(int controlId, const char* text) override;
     void SetItemPicture(int controlId, int bitmapId) override;
     void SetBarPosition(int controlId, int position) override;
+    bool HasRoomForUpdates() const override;
     void ShowMessageBox(const char* text, MessageIcon icon) override;
     void EnableItem(int controlId, bool enable) override;
     std::unique_ptr<WaitDialogPort> CreateWaitDialog() override;
@@ -75,17 +76,13 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    // A change handed over from the bridge library's thread.
-    struct Update {
-        enum Kind { Line, Text, Picture, Bar } kind;
-        int controlId;
-        int value;
-        std::string text;
-    };
+    using Update = UpdateQueue::Update;
 
     void CreateControls();
     void BindButtons();
     void OnClose();
+    // On the dialog's thread and not taking up records left with the library: changes apply at
+    // once. Otherwise they are handed over.
     bool OnGuiThread() const;
     void HandOver(Update update);
     void ApplyPending();
@@ -97,7 +94,6 @@ private:
     std::map<int, QWidget*> m_items;
     bool m_disconnected = false;
 
-    std::mutex m_pendingMutex;
-    std::vector<Update> m_pending;
-    bool m_drainPosted = false;
+    UpdateQueue m_updates;
+    bool m_catchingUp = false;
 };

@@ -1,8 +1,9 @@
 #include "canlink/BridgeLibrary.h"
 
+#include <cstdint>
 #include <cstdlib>
 
-#include "platform/FileExists.h"
+#include "platform/File.h"
 #include "platform/SharedLibrary.h"
 
 BridgeLibrary& Bridge() {
@@ -29,8 +30,10 @@ std::string DefaultBridgeLibraryPath() {
     const std::string beside = platform::ExecutableDirectory() + "/libtolvikbench.so";
     const std::string installed =
         platform::ExecutableDirectory() + "/" TOLVIK_INSTALLED_BENCH_DIR "/libtolvikbench.so";
-    return platform::FileExists(beside.c_str()) || !platform::FileExists(installed.c_str()) ? beside
-                                                                                            : installed;
+    const auto exists = [](const std::string& path) {
+        return platform::CheckFile(path.c_str(), UINT64_MAX).state != platform::FileState::Missing;
+    };
+    return exists(beside) || !exists(installed) ? beside : installed;
 #endif
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "canlink/QuarnCANopen.h"
+#include "port/CloseGate.h"
 
 enum class MessageIcon { None, Error };
 
@@ -36,6 +37,10 @@ public:
     virtual void SetItemText(int controlId, const char* text) = 0;
     virtual void SetItemPicture(int controlId, int bitmapId) = 0;
     virtual void SetBarPosition(int controlId, int position) = 0;
+    // False while so many changes from another thread wait for the dialog that taking more
+    // records would only pile them up: the event callback then leaves records with the library,
+    // whose buffer is bounded. Any thread; never waits.
+    virtual bool HasRoomForUpdates() const { return true; }
 
     // User-interface thread only.
     virtual void ShowMessageBox(const char* text, MessageIcon icon) = 0;
@@ -45,6 +50,9 @@ public:
     // Set once by any failure of the link, the firmware read or the association's first read;
     // never cleared. User-interface thread only.
     int m_linkFailed = 0;
+
+    // Close requests that come while the association runs. User-interface thread only.
+    CloseGate m_closeGate;
 
     // Only the COB-IDs are set; the same records are registered, matched and transmitted on.
     std::array<CAN_PDO, kPdoChannels> m_pdoRegistration{};

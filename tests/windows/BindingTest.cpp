@@ -2,6 +2,7 @@
 // refused with a clear message when missing or incomplete, and a whole link-up through it.
 #include <gtest/gtest.h>
 
+#include <stdint.h>
 #include <stdlib.h>
 
 #include <string>
@@ -10,7 +11,7 @@
 #include "canlink/BindBridgeLibrary.h"
 #include "canlink/BridgeLibrary.h"
 #include "canlink/ConnectToBridge.h"
-#include "platform/FileExists.h"
+#include "platform/File.h"
 #include "platform/SharedLibrary.h"
 #include "tests/support/RecordingPort.h"
 
@@ -89,8 +90,9 @@ TEST_F(Binding, LinksUpThroughTheVendorsFileName) {
             row.scenario ? (std::string(TOLVIK_BENCH_SCENARIOS) + "/" + row.scenario).c_str() : nullptr);
         if (!row.library) {
             EXPECT_EQ(DefaultBridgeLibraryPath(), "QuarnCANopen.dll");
-            EXPECT_TRUE(
-                platform::FileExists((platform::ExecutableDirectory() + "\\QuarnCANopen.dll").c_str()))
+            EXPECT_TRUE(platform::CheckFile((platform::ExecutableDirectory() + "\\QuarnCANopen.dll").c_str(),
+                                            UINT64_MAX)
+                            .state == platform::FileState::Regular)
                 << "found beside the program, not in some system folder";
         }
         RecordingPort port;
