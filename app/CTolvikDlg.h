@@ -12,8 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "port/MainDialogPort.h"
 #include "controls/VirtualKeySink.h"
+#include "dialog/MainDialog.h"
+#include "port/MainDialogPort.h"
 
 class CHListBox;
 class CSysColStatic;
@@ -95,7 +96,7 @@ private:
     void AppendLines(const QStringList& lines);
 
     std::map<int, QWidget*> m_items;
-    bool m_disconnected = false;
+    dialog::LinkCloser m_link;
 
     std::mutex m_pendingMutex;
     std::vector<Update> m_pending;

@@ -11,8 +11,8 @@
 #include <QScreen>
 #include <QWindow>
 
+#include "art/DialogUnits.h"
 #include "controls/MainWindow.h"
-#include "res/DialogTemplate.h"
 #include "res/Resource.h"
 
 namespace {
