@@ -10,40 +10,43 @@
 #define TOLVIK_BENCH_API extern "C" __attribute__((visibility("default")))
 #endif
 
-TOLVIK_BENCH_API int CAN_EnumerateBridges(CAN_BRIDGE_INFO* bridges, int capacity) {
+TOLVIK_BENCH_API int CAN_CALLCONV CAN_EnumerateBridges(CAN_BRIDGE_INFO* bridges, int capacity) {
     return bench::CAN_EnumerateBridges(bridges, capacity);
 }
-TOLVIK_BENCH_API int CAN_Connect(uint32_t ipAddress) {
+TOLVIK_BENCH_API int CAN_CALLCONV CAN_Connect(uint32_t ipAddress) {
     return bench::CAN_Connect(ipAddress);
 }
-TOLVIK_BENCH_API int CAN_Disconnect(void) {
+TOLVIK_BENCH_API int CAN_CALLCONV CAN_Disconnect(void) {
     return bench::CAN_Disconnect();
 }
-TOLVIK_BENCH_API int CAN_EnumerateNodes(uint8_t* nodeTable) {
+TOLVIK_BENCH_API int CAN_CALLCONV CAN_EnumerateNodes(uint8_t* nodeTable) {
     return bench::CAN_EnumerateNodes(nodeTable);
 }
-TOLVIK_BENCH_API int CAN_SetPDOBufferSize(int size) {
+TOLVIK_BENCH_API int CAN_CALLCONV CAN_SetPDOBufferSize(int size) {
     return bench::CAN_SetPDOBufferSize(size);
 }
-TOLVIK_BENCH_API int CAN_RegisterEvents(CAN_PdoEventProc onPdo, CAN_SecondaryEventProc onSecondary) {
+TOLVIK_BENCH_API int CAN_CALLCONV CAN_RegisterEvents(CAN_PdoEventProc onPdo,
+                                                     CAN_SecondaryEventProc onSecondary) {
     return bench::CAN_RegisterEvents(onPdo, onSecondary);
 }
-TOLVIK_BENCH_API int CAN_RegisterPDO(CAN_PDO pdo) {
+TOLVIK_BENCH_API int CAN_CALLCONV CAN_RegisterPDO(CAN_PDO pdo) {
     return bench::CAN_RegisterPDO(pdo);
 }
-TOLVIK_BENCH_API int CAN_GetPDO(CAN_PDO* pdo) {
+TOLVIK_BENCH_API int CAN_CALLCONV CAN_GetPDO(CAN_PDO* pdo) {
     return bench::CAN_GetPDO(pdo);
 }
-TOLVIK_BENCH_API int CAN_TransmitPDO(CAN_PDO pdo) {
+TOLVIK_BENCH_API int CAN_CALLCONV CAN_TransmitPDO(CAN_PDO pdo) {
     return bench::CAN_TransmitPDO(pdo);
 }
-TOLVIK_BENCH_API int CAN_SDORead(int node, int index, int subIndex, void* buffer, int size, int* outValue) {
+TOLVIK_BENCH_API int CAN_CALLCONV CAN_SDORead(int node, int index, int subIndex, void* buffer, int size,
+                                              int* outValue) {
     return bench::CAN_SDORead(node, index, subIndex, buffer, size, outValue);
 }
-TOLVIK_BENCH_API int CAN_SDOWrite(int node, int index, int subIndex, void* data, int size, int* outValue) {
+TOLVIK_BENCH_API int CAN_CALLCONV CAN_SDOWrite(int node, int index, int subIndex, void* data, int size,
+                                               int* outValue) {
     return bench::CAN_SDOWrite(node, index, subIndex, data, size, outValue);
 }
-TOLVIK_BENCH_API int CAN_SetNodeState(int node, int state) {
+TOLVIK_BENCH_API int CAN_CALLCONV CAN_SetNodeState(int node, int state) {
     return bench::CAN_SetNodeState(node, state);
 }
 

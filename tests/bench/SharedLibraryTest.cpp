@@ -1,6 +1,6 @@
-// The built libtolvikbench as the tool loads it: the twelve entry points by name, nothing of
+// The built bench library as the tool loads it: the twelve entry points by name, nothing of
 // the bench's C++ inside, and a scenario named by TOLVIK_BENCH_SCENARIO on its first call.
-#include <dlfcn.h>
+#include <stdlib.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "canlink/QuarnCANopen.h"
+#include "platform/SharedLibrary.h"
 
 namespace {
 
@@ -20,20 +21,34 @@ const char* const kOperations[] = {
 
 template <typename Entry>
 Entry Find(void* library, const char* name) {
-    return reinterpret_cast<Entry>(dlsym(library, name));
+    return reinterpret_cast<Entry>(platform::FindSymbol(library, name));
+}
+
+void SetScenarioVariable(const char* value) {
+#ifdef _WIN32
+    _putenv_s("TOLVIK_BENCH_SCENARIO", value ? value : "");  // an empty value removes it
+#else
+    if (value) {
+        setenv("TOLVIK_BENCH_SCENARIO", value, 1);
+    } else {
+        SetScenarioVariable(nullptr);
+    }
+#endif
 }
 
 // The only test that calls into the library: its first call reads the environment.
 TEST(BenchSharedLibrary, ExportsTheOperationsAndRunsTheNamedScenario) {
     const std::string scenario = std::string(TOLVIK_BENCH_SCENARIOS) + "/several-bridges.txt";
-    ASSERT_EQ(setenv("TOLVIK_BENCH_SCENARIO", scenario.c_str(), 1), 0);
-    void* library = dlopen(TOLVIK_BENCH_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(library, nullptr) << dlerror();
+    SetScenarioVariable(scenario.c_str());
+    std::string error;
+    void* library = platform::OpenSharedLibrary(TOLVIK_BENCH_LIBRARY, &error);
+    ASSERT_NE(library, nullptr) << error;
     for (const char* name : kOperations) {
-        EXPECT_NE(dlsym(library, name), nullptr) << name;
+        EXPECT_NE(platform::FindSymbol(library, name), nullptr) << name;
     }
-    EXPECT_EQ(dlsym(library, "_ZN5bench11CAN_ConnectEj"), nullptr) << "the C++ operations stay hidden";
-    EXPECT_EQ(dlsym(library, "_ZN5bench15DefaultScenarioEv"), nullptr);
+    EXPECT_EQ(platform::FindSymbol(library, "_ZN5bench11CAN_ConnectEj"), nullptr)
+        << "the C++ operations stay hidden";
+    EXPECT_EQ(platform::FindSymbol(library, "_ZN5bench15DefaultScenarioEv"), nullptr);
 
     const auto enumerate = Find<PFN_CAN_EnumerateBridges>(library, "CAN_EnumerateBridges");
     const auto connect = Find<PFN_CAN_Connect>(library, "CAN_Connect");
@@ -51,7 +66,7 @@ TEST(BenchSharedLibrary, ExportsTheOperationsAndRunsTheNamedScenario) {
     EXPECT_EQ(nodes(table), 1);
     EXPECT_EQ(table[72], 2);
     EXPECT_EQ(disconnect(), 1);
-    unsetenv("TOLVIK_BENCH_SCENARIO");
+    SetScenarioVariable(nullptr);
 }
 
 }  // namespace
