@@ -9,9 +9,12 @@
 #include "remote/VirtualKey.h"
 #include "res/DialogTemplate.h"
 #include "res/Resource.h"
-#include "res/StringTable.h"
 #include "win32/CWaitDialog.h"
 #include "win32/DialogTemplateEx.h"
+
+// The string table is the shared one in res/, not the Win32 function of that name.
+#undef LoadString
+#include "res/StringTable.h"
 
 namespace {
 
