@@ -1,7 +1,6 @@
 #include "dialog/MainDialog.h"
 
-#include <string>
-
+#include "canlink/BindBridgeLibrary.h"
 #include "canlink/BridgeLibrary.h"
 #include "canlink/ConnectToBridge.h"
 #include "remote/Association.h"
@@ -41,15 +40,9 @@ void StartLink(MainDialogPort& dlg) {
 }
 
 void ConnectToBridge(MainDialogPort& dlg) {
-    if (!Bridge().IsBound()) {
-        std::string error;
-        if (!LoadBridgeLibrary(DefaultBridgeLibraryPath(), &error)) {
-            dlg.m_linkFailed = 1;
-            dlg.ShowMessageBox(error.c_str(), MessageIcon::Error);
-            return;
-        }
+    if (BindBridgeLibrary(dlg)) {
+        ::ConnectToBridge(dlg, ::OnPdoEvent, ::OnSecondaryEvent);
     }
-    ::ConnectToBridge(dlg, ::OnPdoEvent, ::OnSecondaryEvent);
 }
 
 Rgb BatteryTextBackground(int state) {

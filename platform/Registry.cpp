@@ -41,8 +41,14 @@ RegistryRead RegistryKey::ReadString(const char* name, char* buffer, std::size_t
         return RegistryRead::Missing;
     }
     DWORD length = size > MAXDWORD ? MAXDWORD : static_cast<DWORD>(size);
-    const LSTATUS status = RegQueryValueExA(static_cast<HKEY>(m_key), name, nullptr, nullptr,
+    DWORD type = REG_NONE;
+    const LSTATUS status = RegQueryValueExA(static_cast<HKEY>(m_key), name, nullptr, &type,
                                             reinterpret_cast<BYTE*>(buffer), &length);
+    // Only text is a path: a number's or a blob's bytes read as one would name some other file.
+    if ((status == ERROR_SUCCESS || status == ERROR_MORE_DATA) && type != REG_SZ && type != REG_EXPAND_SZ) {
+        buffer[0] = '\0';
+        return RegistryRead::Missing;
+    }
     if (status != ERROR_SUCCESS) {
         buffer[0] = '\0';
         return status == ERROR_MORE_DATA ? RegistryRead::TooLong : RegistryRead::Missing;

@@ -32,7 +32,8 @@ public:
     bool Open(const char* subKey);
 
     // Reads the named value ("" or null for the default value) as text into `buffer` of `size` bytes.
-    // The buffer always ends up zero-terminated: empty unless the result is Ok.
+    // The buffer always ends up zero-terminated: empty unless the result is Ok. A value that is not
+    // text (a number, binary data) counts as missing.
     RegistryRead ReadString(const char* name, char* buffer, std::size_t size) const;
 
 private:

@@ -3,8 +3,8 @@
 
 namespace platform {
 
-// Whether `count` bytes hold UTF-16 text. Windows: IsTextUnicode with every test. Elsewhere:
-// a leading FF FE byte-order mark says yes and FE FF says no; otherwise the length must be
+// Whether `count` bytes hold UTF-16 text. A leading FF FE byte-order mark says yes. Otherwise,
+// Windows: IsTextUnicode with every test. Elsewhere: FE FF says no; otherwise the length must be
 // even and at least half of the little-endian code units must lie in U+0001..U+00FF (their
 // high byte zero, their low byte not), which 8-bit text, having no zero bytes, never shows.
 bool IsUtf16Text(const void* bytes, int count);
@@ -18,7 +18,8 @@ enum class CodePage {
 // 16-bit access) into `target`, without a terminating zero. With `out` null, returns the size the
 // result needs; otherwise writes it into `out` (room for `outSize` bytes) and returns its size.
 // 0 means failure: no units, a result that does not fit `outSize` or would exceed INT_MAX bytes.
-// Unpaired surrogates become U+FFFD in UTF-8; characters the ANSI page lacks become '?'.
+// Unpaired surrogates become U+FFFD in UTF-8. Characters the ANSI page lacks become '?', one for
+// each unit (a surrogate pair gives two), never a look-alike character of the page.
 int ConvertUtf16Le(const unsigned char* units, int unitCount, CodePage target, char* out, int outSize);
 
 }  // namespace platform

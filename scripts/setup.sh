@@ -9,6 +9,7 @@ TOLVIK_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev libtinyxml2-dev libpugixml-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils imagemagick python3 python3-xlib fonts-dejavu-core fonts-dejavu-extra
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 googletest nsis
 )
 
 tolvik_missing_packages() {

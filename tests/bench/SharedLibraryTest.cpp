@@ -31,7 +31,7 @@ void SetScenarioVariable(const char* value) {
     if (value) {
         setenv("TOLVIK_BENCH_SCENARIO", value, 1);
     } else {
-        SetScenarioVariable(nullptr);
+        unsetenv("TOLVIK_BENCH_SCENARIO");
     }
 #endif
 }

@@ -1,4 +1,5 @@
-// The bridge address lookup through real installation files and a registry export: which route
+// The bridge address lookup through real installation files and the registry (a registry export
+// where there is no Windows, the real registry on Windows): which route
 // the installations decide, the status lines of each outcome, the CAL file's MACADDRESS line and,
 // end to end, the bridge that the found address chooses on the bench.
 #include <gtest/gtest.h>
@@ -13,6 +14,9 @@
 #include "tests/canlink/LookupFiles.h"
 #include "tests/support/BenchBinding.h"
 #include "tests/support/RecordingPort.h"
+#ifdef _WIN32
+#include "tests/windows/RegistryKeys.h"
+#endif
 
 namespace {
 
@@ -31,8 +35,8 @@ const Mac kCalMac = {0x00, 0x11, 0x22, 0x33, 0x44, 0x55};
 const Mac kConfigMac = {0x00, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F};
 
 // In registry values and expected lines, "{dir}" stands for the installation's folder.
-const ExportKey kOlder = {kOlderKey, {{"TargetDir", "{dir}/vistrel"}}};
-const ExportKey kNewer = {kNewerKey, {{"TargetDir", "{dir}/jvr"}, {"ProgramDataDir", "{dir}/data"}}};
+const ExportKey kOlder = {kOlderKey, {{"TargetDir", "{dir}\\vistrel"}}};
+const ExportKey kNewer = {kNewerKey, {{"TargetDir", "{dir}\\jvr"}, {"ProgramDataDir", "{dir}\\data"}}};
 
 std::string Expand(std::string text, const std::string& dir) {
     for (size_t at; (at = text.find("{dir}")) != std::string::npos;) {
@@ -52,7 +56,12 @@ struct Installation {
                 value.second = Expand(value.second, folder.Path());
             }
         }
+#ifdef _WIN32
+        (void)form;
+        registry.emplace(keys);
+#else
         registry.emplace(folder.Write("hklm.reg", RegistryExport(form, keys)).c_str());
+#endif
         if (cal) {
             folder.Write("vistrel/cfg/" + HostName() + ".1", cal);
         }
@@ -76,7 +85,11 @@ struct Installation {
     }
 
     TempFolder folder;
+#ifdef _WIN32
+    std::optional<RegistryKeys> registry;
+#else
     std::optional<ScopedRegistry> registry;
+#endif
 };
 
 struct Found {
@@ -106,7 +119,15 @@ class Route : public testing::TestWithParam<Row> {};
 
 TEST_P(Route, FoundLinesAndMac) {
     const Row& row = GetParam();
+#ifdef _WIN32
+    if (RegistryKeys::Exists("SOFTWARE\\Quarn Corporation")) {
+        GTEST_SKIP() << "this machine has the host applications' keys; they are left alone";
+    }
+#endif
     const Installation installation(row.keys, row.cal, row.configMac);
+#ifdef _WIN32
+    ASSERT_TRUE(installation.registry->Ok()) << "cannot write below HKEY_LOCAL_MACHINE";
+#endif
     const Found result = LookUp();
     Lines lines;
     for (const std::string& line : row.lines) {
@@ -135,7 +156,7 @@ INSTANTIATE_TEST_SUITE_P(
             {}},
         Row{"OlderWithoutCalFile", {kOlder}, nullptr, nullptr, {"CAL file not found"}, {}},
         Row{"OlderTargetDirEndingInBackslash",
-            {{kOlderKey, {{"TargetDir", "{dir}/vistrel\\"}}}},
+            {{kOlderKey, {{"TargetDir", "{dir}\\vistrel\\"}}}},
             kCal,
             nullptr,
             {kCalFound},
@@ -160,19 +181,19 @@ INSTANTIATE_TEST_SUITE_P(
             {kNoOlder, "Vistrel X key not found"},
             {}},
         Row{"NewerWithoutTargetDir",
-            {{kNewerKey, {{"ProgramDataDir", "{dir}/data"}}}},
+            {{kNewerKey, {{"ProgramDataDir", "{dir}\\data"}}}},
             nullptr,
             kConfig,
             {kNoOlder, "TargetDir key not found"},
             {}},
         Row{"NewerWithoutProgramDataDir",
-            {{kNewerKey, {{"TargetDir", "{dir}/jvr"}}}},
+            {{kNewerKey, {{"TargetDir", "{dir}\\jvr"}}}},
             nullptr,
             kConfig,
             {kNoOlder, "File \\cfg\\Site.config is not found.", "MACADDRESS extraction error"},
             {}},
         Row{"NewerProgramDataDirTooLong",
-            {{kNewerKey, {{"TargetDir", "{dir}/jvr"}, {"ProgramDataDir", k260}}}},
+            {{kNewerKey, {{"TargetDir", "{dir}\\jvr"}, {"ProgramDataDir", k260}}}},
             nullptr,
             kConfig,
             {kNoOlder, "ProgramDataDir value is longer than 259 characters", "MACADDRESS extraction error"},
@@ -181,7 +202,8 @@ INSTANTIATE_TEST_SUITE_P(
             {kNewer},
             nullptr,
             nullptr,
-            {kNoOlder, "File {dir}/jvr\\bin\\MainUI.exe.config is not found.", "MACADDRESS extraction error"},
+            {kNoOlder, "File {dir}\\jvr\\bin\\MainUI.exe.config is not found.",
+             "MACADDRESS extraction error"},
             {}}),
     [](const testing::TestParamInfo<Row>& info) { return std::string(info.param.name); });
 

@@ -1,8 +1,10 @@
+// The portable UTF-16 reading, the one used where there is no Windows (the Windows build checks
+// the system's functions against it).
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "platform/TextEncoding.h"
+#include "platform/TextEncodingPortable.h"
 
 namespace {
 
@@ -35,7 +37,8 @@ TEST(TextEncoding, RecognisesUtf16) {
         {"zero units do not count", std::string(8, '\0') + Units(u"ab"), false},
     };
     for (const auto& row : rows) {
-        EXPECT_EQ(row.utf16, platform::IsUtf16Text(row.bytes.data(), static_cast<int>(row.bytes.size())))
+        EXPECT_EQ(row.utf16,
+                  platform::portable::IsUtf16Text(row.bytes.data(), static_cast<int>(row.bytes.size())))
             << row.name;
     }
 }
@@ -51,7 +54,7 @@ TEST(TextEncoding, ConvertsToUtf8AndWindows1252) {
         {u"\u20AC\u0152\u2122\u0178", "\xE2\x82\xAC\xC5\x92\xE2\x84\xA2\xC5\xB8", "\x80\x8C\x99\x9F"},
         {u"\u0081\u0080\u0100", "\xC2\x81\xC2\x80\xC4\x80", "\x81??"},
         {u"\u3042", "\xE3\x81\x82", "?"},
-        {u"\U0001F600", "\xF0\x9F\x98\x80", "?"},
+        {u"\U0001F600", "\xF0\x9F\x98\x80", "??"},
         {u"\xD83D"
          u"a",
          "\xEF\xBF\xBD"
@@ -65,15 +68,16 @@ TEST(TextEncoding, ConvertsToUtf8AndWindows1252) {
         const int count = static_cast<int>(row.text.size());
         for (auto [target, expected] :
              {std::pair{CodePage::Utf8, row.utf8}, std::pair{CodePage::Ansi, row.ansi}}) {
-            const int size = platform::ConvertUtf16Le(data, count, target, nullptr, 0);
+            const int size = platform::portable::ConvertUtf16Le(data, count, target, nullptr, 0);
             ASSERT_EQ(std::string(expected).size(), static_cast<size_t>(size)) << expected;
             std::string out(size, '#');
-            EXPECT_EQ(size, platform::ConvertUtf16Le(data, count, target, out.data(), size));
+            EXPECT_EQ(size, platform::portable::ConvertUtf16Le(data, count, target, out.data(), size));
             EXPECT_EQ(expected, out);
-            EXPECT_EQ(0, platform::ConvertUtf16Le(data, count, target, out.data(), size - 1)) << "too small";
+            EXPECT_EQ(0, platform::portable::ConvertUtf16Le(data, count, target, out.data(), size - 1))
+                << "too small";
         }
     }
-    EXPECT_EQ(0, platform::ConvertUtf16Le(nullptr, 0, CodePage::Utf8, nullptr, 0));
+    EXPECT_EQ(0, platform::portable::ConvertUtf16Le(nullptr, 0, CodePage::Utf8, nullptr, 0));
 }
 
 }  // namespace
