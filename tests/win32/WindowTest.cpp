@@ -30,24 +30,26 @@ int ShownPicture(HWND dialog) {
     return static_cast<int>(GetWindowLongPtrA(GetDlgItem(dialog, kRemotePicture), GWLP_USERDATA));
 }
 
-// Tooltip windows the process made for the dialog.
+struct ToolTipSearch {
+    HWND dialog;
+    HWND found;
+};
+
+BOOL CALLBACK MatchToolTip(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<ToolTipSearch*>(context);
+    char className[64] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (std::string(className) == "tooltips_class32" && GetWindow(window, GW_OWNER) == search->dialog) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The tooltip window the process made for the dialog.
 HWND ToolTipOf(HWND dialog) {
-    struct Search {
-        HWND dialog;
-        HWND found;
-    } search{dialog, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(context);
-            char className[64] = {};
-            GetClassNameA(window, className, sizeof className);
-            if (std::string(className) == "tooltips_class32" && GetWindow(window, GW_OWNER) == s->dialog) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ToolTipSearch search{dialog, nullptr};
+    EnumWindows(MatchToolTip, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
