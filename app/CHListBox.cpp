@@ -26,10 +26,15 @@ int CHListBox::AddString(const char* text) {
 }
 
 int CHListBox::AddStrings(const QStringList& lines) {
-    for (const QString& line : lines) {
+    const qsizetype room = kMaxLines - GetCount();
+    if (room <= 0 && !lines.isEmpty()) {
+        return kErrSpace;
+    }
+    const QStringList added = lines.size() <= room ? lines : lines.first(room);
+    for (const QString& line : added) {
         UpdateHorizontalExtent(line);
     }
-    return m_model.Append(lines);
+    return m_model.Append(added);
 }
 
 void CHListBox::UpdateHorizontalExtent(const QString& text) {

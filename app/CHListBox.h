@@ -1,5 +1,6 @@
 // The status log's list: appends lines and keeps the horizontal scroll range as wide as the
-// widest line ever added (it never shrinks).
+// widest line ever added (it never shrinks). It holds at most kMaxLines lines; once full, a line
+// is not added and leaves the extent alone, as a full list box refuses a line with no message.
 #pragma once
 
 #include <QListView>
@@ -10,11 +11,18 @@
 class CHListBox final : public QListView {
     Q_OBJECT
 public:
+    // A long working day of heavy use (a key event every second for 24 hours is 86,400 lines)
+    // with room to spare, at about 125 bytes a line: some 25 MB when full.
+    static constexpr int kMaxLines = 200000;
+    // What AddString answers for a line that no longer fits.
+    static constexpr int kErrSpace = -2;
+
     explicit CHListBox(QWidget* parent = nullptr);
 
-    // Appends one line; returns its index.
+    // Appends one line; returns its index, or kErrSpace when the list is full.
     int AddString(const char* text);
-    // Appends several lines with one row insertion; returns the index of the first.
+    // Appends as many of the lines as fit with one row insertion; returns the index of the first,
+    // or kErrSpace when none fits.
     int AddStrings(const QStringList& lines);
     void UpdateHorizontalExtent(const QString& text);
 

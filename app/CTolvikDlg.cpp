@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QThread>
 #include <algorithm>
-#include <unordered_map>
 
 #include "app/CBatteryField.h"
 #include "app/CHListBox.h"
@@ -280,54 +279,39 @@ bool CTolvikDlg::OnGuiThread() const {
 }
 
 void CTolvikDlg::HandOver(Update update) {
-    bool post = false;
-    {
-        std::lock_guard lock(m_pendingMutex);
-        m_pending.push_back(std::move(update));
-        post = !m_drainPosted;
-        m_drainPosted = true;
-    }
     // One drain per event-loop turn however many changes arrive meanwhile. Never waits for the
     // GUI thread: the library's thread may be the one the GUI thread waits for on disconnect.
-    if (post) {
+    if (m_updates.Push(std::move(update))) {
         QMetaObject::invokeMethod(this, &CTolvikDlg::ApplyPending, Qt::QueuedConnection);
     }
 }
 
+bool CTolvikDlg::HasRoomForUpdates() const {
+    return m_updates.HasRoom();
+}
+
 void CTolvikDlg::ApplyPending() {
-    std::vector<Update> pending;
-    {
-        std::lock_guard lock(m_pendingMutex);
-        pending.swap(m_pending);
-        m_drainPosted = false;
-    }
-    if (pending.empty()) {
-        return;
-    }
-    // Only the last picture, text and bar position of a batch is ever seen; every line is kept.
-    QStringList lines;
-    std::unordered_map<int, const Update*> last;
-    for (const Update& update : pending) {
-        if (update.kind == Update::Line) {
-            lines << QString::fromLocal8Bit(update.text.c_str());
-        } else {
-            last[update.kind * 100000 + update.controlId] = &update;
-        }
-    }
-    for (const auto& [key, update] : last) {
-        switch (update->kind) {
+    // Only the last picture, text and bar position of an item is ever seen; every line is kept.
+    const UpdateQueue::Batch batch = m_updates.Drain();
+    for (const Update& update : batch.changes) {
+        switch (update.kind) {
             case Update::Text:
-                ApplyText(update->controlId, update->text.c_str());
+                ApplyText(update.controlId, update.text.c_str());
                 break;
             case Update::Picture:
-                ApplyPicture(update->controlId, update->value);
+                ApplyPicture(update.controlId, update.value);
                 break;
             case Update::Bar:
-                ApplyBar(update->controlId, update->value);
+                ApplyBar(update.controlId, update.value);
                 break;
             case Update::Line:
                 break;
         }
+    }
+    QStringList lines;
+    lines.reserve(static_cast<qsizetype>(batch.lines.size()));
+    for (const std::string& line : batch.lines) {
+        lines << QString::fromLocal8Bit(line.c_str());
     }
     AppendLines(lines);
 }

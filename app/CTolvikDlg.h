@@ -8,13 +8,13 @@
 #include <QStringList>
 #include <cstdint>
 #include <map>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "controls/VirtualKeySink.h"
 #include "dialog/MainDialog.h"
 #include "port/MainDialogPort.h"
+#include "port/UpdateQueue.h"
 
 class CHListBox;
 class CSysColStatic;
@@ -47,6 +47,7 @@ public:
     void SetItemText(int controlId, const char* text) override;
     void SetItemPicture(int controlId, int bitmapId) override;
     void SetBarPosition(int controlId, int position) override;
+    bool HasRoomForUpdates() const override;
     void ShowMessageBox(const char* text, MessageIcon icon) override;
     void EnableItem(int controlId, bool enable) override;
     std::unique_ptr<WaitDialogPort> CreateWaitDialog() override;
@@ -76,13 +77,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    // A change handed over from the bridge library's thread.
-    struct Update {
-        enum Kind { Line, Text, Picture, Bar } kind;
-        int controlId;
-        int value;
-        std::string text;
-    };
+    using Update = UpdateQueue::Update;
 
     void CreateControls();
     void BindButtons();
@@ -98,7 +93,5 @@ private:
     std::map<int, QWidget*> m_items;
     dialog::LinkCloser m_link;
 
-    std::mutex m_pendingMutex;
-    std::vector<Update> m_pending;
-    bool m_drainPosted = false;
+    UpdateQueue m_updates;
 };

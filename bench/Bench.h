@@ -65,6 +65,17 @@ struct TimelineEvent {
     int code = 0;
 };
 
+// A stream of frames from the moment the tool connects, as a faulty or overloaded bus produces.
+struct Flood {
+    enum class Mix {
+        Keys,   // base remote key presses and releases: each one a status line
+        Mixed,  // wireless key press, release, signal and battery in turn (paired or not)
+    };
+    uint32_t perSecond = 0;  // 0: no flood
+    uint32_t durationMs = 0;
+    Mix mix = Mix::Mixed;
+};
+
 struct Scenario {
     std::vector<BridgeSpec> bridges;
     std::vector<int> nodes;            // node IDs present on the bus besides the base remote
@@ -84,6 +95,7 @@ struct Scenario {
     bool echoTransmitted = false;  // transmitted frames also arrive on the receive side
     Faults faults;
     std::vector<TimelineEvent> timeline;
+    Flood flood;
 };
 
 // One bridge at the tool's default address, a compatible base remote and an unpaired wireless

@@ -38,7 +38,8 @@ Bus::Bus(const Scenario& scenario, FrameSink& sink)
       m_batteriesIn(scenario.wirelessPaired),
       m_paired(scenario.wirelessPaired),
       m_batteryLow(scenario.wirelessBatteryLow),
-      m_signalLevel(std::clamp(scenario.signalLevel, 0, 255)) {
+      m_signalLevel(std::clamp(scenario.signalLevel, 0, 255)),
+      m_flood(scenario.flood) {
     std::stable_sort(m_timeline.begin(), m_timeline.end(),
                      [](const TimelineEvent& a, const TimelineEvent& b) { return a.atMs < b.atMs; });
     m_od.revision = scenario.revision;
@@ -53,6 +54,7 @@ void Bus::Start(int64_t nowMs) {
     m_anchor = nowMs;
     m_next = 0;
     m_lost = false;
+    m_floodSent = 0;
     // Reports that fell due while nobody was connected are not made up for.
     m_signalAt.reset();
     Reschedule(nowMs);
@@ -74,6 +76,10 @@ Bus::Due Bus::NextKind(int64_t* at) const {
     if (m_signalAt && (kind == Due::None || *m_signalAt < *at)) {
         kind = Due::Signal;
         *at = *m_signalAt;
+    }
+    if (const std::optional<int64_t> flood = FloodDue(); flood && (kind == Due::None || *flood < *at)) {
+        kind = Due::Flood;
+        *at = *flood;
     }
     return kind;
 }
@@ -100,6 +106,9 @@ void Bus::RunUntil(int64_t nowMs) {
             case Due::Signal:
                 *m_signalAt += m_signalPeriodMs;
                 SendSignal();
+                break;
+            case Due::Flood:
+                RunFlood(std::min(nowMs, m_anchor + m_flood.durationMs));
                 break;
             case Due::None:
                 break;
@@ -204,6 +213,45 @@ void Bus::Emit(uint32_t cobId, uint8_t value) {
     pdo.length = 1;
     pdo.data[0] = value;
     m_sink.Send(pdo);
+}
+
+std::optional<int64_t> Bus::FloodDue() const {
+    const uint64_t total = static_cast<uint64_t>(m_flood.perSecond) * m_flood.durationMs / 1000;
+    if (m_floodSent >= total) {
+        return std::nullopt;
+    }
+    // The millisecond in which the next frame falls due.
+    return m_anchor + static_cast<int64_t>(m_floodSent * 1000 / m_flood.perSecond);
+}
+
+void Bus::RunFlood(int64_t at) {
+    const uint64_t total = static_cast<uint64_t>(m_flood.perSecond) * m_flood.durationMs / 1000;
+    // Frame i falls due in millisecond i * 1000 / rate: those due by `at` number (at + 1) * rate / 1000,
+    // rounded up.
+    const uint64_t due =
+        std::min(total, (static_cast<uint64_t>(at - m_anchor + 1) * m_flood.perSecond + 999) / 1000);
+    for (; m_floodSent < due; ++m_floodSent) {
+        const uint64_t i = m_floodSent;
+        if (m_flood.mix == Flood::Mix::Keys) {
+            // Align/View to Ok pressed and released in turn.
+            Emit(kWiredKeyPdo, i % 2 ? 0 : static_cast<uint8_t>(1 + (i / 2) % 12));
+            continue;
+        }
+        switch (i % 4) {
+            case 0:
+                Emit(kWirelessKeyPdo, static_cast<uint8_t>(1 + (i / 4) % 12));
+                break;
+            case 1:
+                Emit(kWirelessKeyPdo, 0);
+                break;
+            case 2:
+                Emit(kSignalPdo, static_cast<uint8_t>(i));
+                break;
+            default:
+                Emit(kBatteryPdo, (i / 4) % 2 ? kBatteryLowBit : 0);
+                break;
+        }
+    }
 }
 
 bool Bus::NodePresent(int node) const {

@@ -45,7 +45,7 @@ public:
     bool AssociationWindowOpen() const;
 
 private:
-    enum class Due { None, Timeline, Pairing, Signal };
+    enum class Due { None, Timeline, Pairing, Signal, Flood };
     Due NextKind(int64_t* at) const;
     // Why an SDO transfer with `node` fails before it reaches the dictionary, if it does.
     std::optional<SdoOutcome> Refusal(int node, const std::vector<uint32_t>& failing, int index,
@@ -59,6 +59,9 @@ private:
     bool Linked() const { return m_paired && m_batteriesIn; }
     void Reschedule(int64_t at);
     void Emit(uint32_t cobId, uint8_t value);
+    // The flood's frames due by `at`: as many as its rate makes due since the connection.
+    void RunFlood(int64_t at);
+    std::optional<int64_t> FloodDue() const;
 
     FrameSink& m_sink;
     std::vector<int> m_nodes;
@@ -85,6 +88,8 @@ private:
     uint32_t m_noise = 0x2545F491;
     std::optional<int64_t> m_pairAt;
     std::optional<int64_t> m_signalAt;
+    Flood m_flood;
+    uint64_t m_floodSent = 0;
 };
 
 }  // namespace bench

@@ -1,13 +1,58 @@
+#include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <system_error>
 
 #include "bench/Bench.h"
 
 namespace bench {
 namespace {
 
-// Larger than any sensible scenario; keeps a wrong path (a disk image, a log) out of memory.
-constexpr std::streamoff kMaxFileBytes = 1 << 20;
+// Larger than any sensible scenario (a written one is a few kilobytes, and a flood is one line);
+// keeps a wrong path (a disk image, a log, a device) out of memory.
+constexpr std::streamsize kMaxFileBytes = 1 << 20;
+
+// Only a regular file is opened: a FIFO would block the open and a device never end the read.
+// The bytes are counted as they arrive, as a file may grow after it was looked at. Empty when the
+// text was read, else why not.
+std::string ReadScenarioText(const std::string& path, std::string* text) {
+    std::error_code failure;
+    const std::filesystem::file_status status = std::filesystem::status(path, failure);
+    switch (status.type()) {
+        case std::filesystem::file_type::regular:
+            break;
+        case std::filesystem::file_type::not_found:
+            return "does not exist";
+        case std::filesystem::file_type::directory:
+            return "is a directory";
+        case std::filesystem::file_type::fifo:
+            return "is a FIFO, not a regular file";
+        case std::filesystem::file_type::character:
+        case std::filesystem::file_type::block:
+            return "is a device, not a regular file";
+        case std::filesystem::file_type::none:
+        case std::filesystem::file_type::unknown:
+            return "cannot be read";
+        default:
+            return "is not a regular file";
+    }
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        return "cannot be opened";
+    }
+    char chunk[4096];
+    while (file.read(chunk, sizeof chunk) || file.gcount() > 0) {
+        if (static_cast<std::streamsize>(text->size()) + file.gcount() > kMaxFileBytes) {
+            text->clear();
+            return "is larger than 1 MiB";
+        }
+        text->append(chunk, static_cast<size_t>(file.gcount()));
+    }
+    if (file.bad()) {
+        text->clear();
+        return "cannot be read";
+    }
+    return {};
+}
 
 }  // namespace
 
@@ -30,30 +75,15 @@ Scenario DefaultScenario() {
 }
 
 bool LoadScenarioFile(const std::string& path, Scenario* scenario, std::string* error) {
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
-    if (!file) {
+    std::string text;
+    const std::string refusal = ReadScenarioText(path, &text);
+    if (!refusal.empty()) {
         if (error) {
-            *error = "cannot be opened";
+            *error = refusal;
         }
         return false;
     }
-    const std::streamoff size = file.tellg();
-    if (size < 0 || size > kMaxFileBytes) {
-        if (error) {
-            *error = "is larger than 1 MiB";
-        }
-        return false;
-    }
-    file.seekg(0);
-    std::ostringstream text;
-    text << file.rdbuf();
-    if (file.bad()) {
-        if (error) {
-            *error = "cannot be read";
-        }
-        return false;
-    }
-    return ParseScenario(text.str(), scenario, error);
+    return ParseScenario(text, scenario, error);
 }
 
 // A bad file falls back to an empty network rather than to the default scenario: the tool then

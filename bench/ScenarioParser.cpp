@@ -15,6 +15,8 @@ constexpr size_t kMaxVersionBytes = 1024;
 constexpr uint32_t kMaxDelayMs = 3600000;              // an hour
 constexpr uint32_t kMaxTimelineMs = 24 * kMaxDelayMs;  // a day
 constexpr uint32_t kMinSignalPeriodMs = 10;
+// Far beyond what a bus carries (about 18,000 frames a second at 1 Mbit/s): every buffer overflows.
+constexpr uint32_t kUnpacedPerSecond = 1000000;
 constexpr int kBaseRemoteNode = 72;
 
 struct Token {
@@ -224,6 +226,9 @@ public:
         if (keyword == "fault") {
             return Fault(t);
         }
+        if (keyword == "flood") {
+            return FloodStatement(t);
+        }
         if (keyword == "at") {
             return At(t);
         }
@@ -260,6 +265,29 @@ private:
                         "\"");
         }
         *out = token.text == yes;
+        return true;
+    }
+
+    // flood <per-second>|unpaced <ms> keys|mixed
+    bool FloodStatement(const Tokens& t) {
+        if (!Arity(t, 4, "flood <per-second>|unpaced <ms> keys|mixed")) {
+            return false;
+        }
+        Flood flood;
+        if (t[1].text == "unpaced") {
+            flood.perSecond = kUnpacedPerSecond;
+        } else if (!Value(t[1], "the rate", 1, kUnpacedPerSecond, &flood.perSecond)) {
+            return false;
+        }
+        if (!Value(t[2], "the duration", 1, kMaxTimelineMs, &flood.durationMs)) {
+            return false;
+        }
+        bool keys = false;
+        if (!Choice(t[3], "keys", "mixed", &keys)) {
+            return false;
+        }
+        flood.mix = keys ? Flood::Mix::Keys : Flood::Mix::Mixed;
+        m_s.flood = flood;
         return true;
     }
 

@@ -49,11 +49,30 @@ bool ReadValues(const char* text, uint8_t mac[6]) {
     return true;
 }
 
+// The next piece as fgets takes it: up to kLineSize - 1 bytes, ending after a line feed. False at
+// the end of the file with nothing read.
+bool ReadPiece(std::FILE* file, char (&line)[kLineSize], std::uint64_t* total) {
+    int length = 0;
+    for (int c; length < kLineSize - 1 && (c = std::getc(file)) != EOF;) {
+        line[length++] = static_cast<char>(c);
+        if (c == '\n') {
+            break;
+        }
+    }
+    line[length] = '\0';
+    *total += static_cast<std::uint64_t>(length);
+    return length > 0;
+}
+
 }  // namespace
 
 CalMac ReadCalFileMac(std::FILE* file, uint8_t mac[6]) {
     char line[kLineSize];
-    while (std::fgets(line, kLineSize, file)) {
+    std::uint64_t total = 0;
+    while (ReadPiece(file, line, &total)) {
+        if (total > kMaxCalFileBytes) {
+            return CalMac::TooLarge;
+        }
         if (IsTokenLine(line)) {
             return ReadValues(line + kTokenLength, mac) ? CalMac::Found : CalMac::Unreadable;
         }

@@ -2,13 +2,14 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
 
-#include "port/MainDialogPort.h"
 #include "canlink/CalFile.h"
 #include "config/ReadBridgeMacFromConfig.h"
 #include "platform/File.h"
 #include "platform/HostName.h"
 #include "platform/Registry.h"
+#include "port/MainDialogPort.h"
 
 namespace {
 
@@ -53,9 +54,15 @@ bool LookUpInCalFile(MainDialogPort& dlg, const platform::RegistryKey& key, uint
     }
     // Read without newline translation: a carriage return left at a line's end separates like
     // any other character that is neither letter nor digit.
-    const std::unique_ptr<std::FILE, FileCloser> file(platform::OpenForReading(path));
-    if (!file) {
+    platform::FileCheck check;
+    const std::unique_ptr<std::FILE, FileCloser> file(
+        platform::OpenForReading(path, kMaxCalFileBytes, &check));
+    if (check.state == platform::FileState::Missing) {
         dlg.AddStatusLine("CAL file not found");
+        return false;
+    }
+    if (!file) {
+        dlg.AddStatusLine(("CAL file " + std::string(path) + " " + check.reason).c_str());
         return false;
     }
     switch (ReadCalFileMac(file.get(), mac)) {
@@ -64,6 +71,11 @@ bool LookUpInCalFile(MainDialogPort& dlg, const platform::RegistryKey& key, uint
             return true;
         case CalMac::Unreadable:
             dlg.AddStatusLine("MACADDRESS line in CAL file does not hold six hexadecimal values");
+            return false;
+        case CalMac::TooLarge:
+            dlg.AddStatusLine(("CAL file " + std::string(path) + " " + "is larger than " +
+                               platform::SizeText(kMaxCalFileBytes))
+                                  .c_str());
             return false;
         case CalMac::NoToken:
             break;
@@ -97,6 +109,10 @@ bool LookUpInConfiguration(MainDialogPort& dlg, uint8_t mac[6]) {
 }  // namespace
 
 bool LookUpBridgeMac(MainDialogPort& dlg, uint8_t mac[6]) {
+    // An unusable export is no installation, as no export is; only the line tells them apart.
+    if (const std::string problem = platform::RegistryProblem(); !problem.empty()) {
+        dlg.AddStatusLine(problem.c_str());
+    }
     // The older installation decides the route: when it is there, only its CAL file counts.
     platform::RegistryKey older;
     if (older.Open(kOlderInstallation)) {

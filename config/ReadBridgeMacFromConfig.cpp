@@ -4,10 +4,10 @@
 #include <cstring>
 #include <string>
 
-#include "port/MainDialogPort.h"
 #include "config/HexNumber.h"
 #include "config/Xml.h"
-#include "platform/FileExists.h"
+#include "platform/File.h"
+#include "port/MainDialogPort.h"
 
 namespace {
 
@@ -33,10 +33,16 @@ void FileNotFound(MainDialogPort& dlg, const char* path) {
 }
 
 // The document of an existing configuration file; the null handle, with the report or the missing
-// file in the status log, when there is none. Warnings leave no line.
+// file in the status log, when there is none. Warnings leave no line. A folder, a FIFO or a device
+// in a file's place, or a file too large to be a configuration, is refused before it is opened.
 XmlNode Load(MainDialogPort& dlg, const char* path) {
-    if (!platform::FileExists(path)) {
+    const platform::FileCheck check = platform::CheckFile(path, XmlMaxFileBytes);
+    if (check.state == platform::FileState::Missing) {
         FileNotFound(dlg, path);
+        return XmlNode();
+    }
+    if (check.state != platform::FileState::Regular) {
+        dlg.AddStatusLine(("File " + std::string(path) + " " + check.reason + ".").c_str());
         return XmlNode();
     }
     char report[kPathSize] = "";

@@ -113,6 +113,11 @@ int GetEncoding();
 // encoding name decides over a well-formed UTF-8 guess.
 int DetectEncoding(const unsigned char* bytes, int count, bool useDeclaration);
 
+// Largest file LoadFile reads: the host applications' configuration files are a few kilobytes and
+// their largest hardware configurations well under a megabyte. A larger file is refused unread
+// (code XmlErrorFileNotFound), as is anything but a regular file.
+constexpr int XmlMaxFileBytes = 16 * 1024 * 1024;
+
 // Reads and parses a whole file (UTF-16 files converted to the current encoding's family,
 // byte-order marks skipped). Paths are written the Windows way.
 XmlNode LoadFile(const char* path, const char* firstTag, XmlResults* results);

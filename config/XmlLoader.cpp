@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "config/Xml.h"
 #include "platform/File.h"
@@ -24,28 +25,26 @@ XmlNode Fail(XmlResults* results, int code) {
 
 // The whole file followed by kPadding zero bytes (malloc'd), or null with the failure code.
 unsigned char* ReadWholeFile(const char* path, int* size, int* code) {
-    std::FILE* file = platform::OpenForReading(path);
+    std::FILE* file = platform::OpenForReading(path, XmlMaxFileBytes);
     if (!file) {
         *code = XmlErrorFileNotFound;
         return nullptr;
     }
-    long end = std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1;
-    unsigned char* buffer = nullptr;
-    // Positions and sizes stay within int, as the parse results count them.
-    if (end == 0) {
-        *code = XmlErrorNoData;
-    } else if (end < 0 || end > INT_MAX - kPadding || std::fseek(file, 0, SEEK_SET) != 0 ||
-               !(buffer = static_cast<unsigned char*>(std::malloc(end + kPadding)))) {
-        *code = XmlErrorFileNotFound;
-    } else if (std::fread(buffer, 1, end, file) != static_cast<size_t>(end)) {
-        *code = XmlErrorFileNotFound;
-        std::free(buffer);
-        buffer = nullptr;
-    } else {
-        std::memset(buffer + end, 0, kPadding);
-        *size = static_cast<int>(end);
-    }
+    std::string bytes;
+    const platform::ReadResult read = platform::ReadWhole(file, XmlMaxFileBytes, &bytes);
     std::fclose(file);
+    unsigned char* buffer = nullptr;
+    if (read != platform::ReadResult::Ok) {
+        *code = XmlErrorFileNotFound;
+    } else if (bytes.empty()) {
+        *code = XmlErrorNoData;
+    } else if (!(buffer = static_cast<unsigned char*>(std::malloc(bytes.size() + kPadding)))) {
+        *code = XmlErrorFileNotFound;
+    } else {
+        std::memcpy(buffer, bytes.data(), bytes.size());
+        std::memset(buffer + bytes.size(), 0, kPadding);
+        *size = static_cast<int>(bytes.size());
+    }
     return buffer;
 }
 
@@ -121,7 +120,7 @@ XmlNode LoadFile(const char* path, const char* firstTag, XmlResults* results) {
 }
 
 XmlNode LoadFileWithReport(const char* path, const char* firstTag, char* report, int reportSize) {
-    if (std::FILE* file = path ? platform::OpenForReading(path) : nullptr) {
+    if (std::FILE* file = path ? platform::OpenForReading(path, XmlMaxFileBytes) : nullptr) {
         unsigned char head[kDeclarationBytes];
         const int count = static_cast<int>(std::fread(head, 1, sizeof(head), file));
         std::fclose(file);

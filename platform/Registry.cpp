@@ -13,6 +13,10 @@ namespace platform {
 
 #ifdef _WIN32
 
+std::string RegistryProblem() {
+    return {};
+}
+
 RegistryKey::~RegistryKey() {
     if (m_key) {
         RegCloseKey(static_cast<HKEY>(m_key));
@@ -64,6 +68,20 @@ RegistryRead RegistryKey::ReadString(const char* name, char* buffer, std::size_t
 }
 
 #else
+
+std::string RegistryProblem() {
+    const char* exportPath = std::getenv("TOLVIK_REGISTRY");
+    if (!exportPath || !*exportPath) {
+        return {};
+    }
+    RegistryValues unused;
+    std::string problem;
+    ReadRegistryExport(exportPath, "", &unused, &problem);
+    if (problem.empty()) {
+        return {};
+    }
+    return "Registry export " + std::string(exportPath) + " (TOLVIK_REGISTRY) " + problem;
+}
 
 RegistryKey::~RegistryKey() = default;
 

@@ -14,6 +14,11 @@
 
 namespace platform {
 
+// What is wrong with the registry as a status line ("Registry export ... is a directory"); empty
+// when keys can be looked up in it, and where no export is named (then no key exists). Always
+// empty on Windows.
+std::string RegistryProblem();
+
 enum class RegistryRead {
     Ok,
     Missing,

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "platform/File.h"
 #include "platform/TextEncoding.h"
 
 namespace platform {
@@ -13,6 +14,10 @@ namespace {
 // below it; longer lines (long binary values) are never value lines of interest.
 constexpr std::size_t kMaxLine = 4096;
 constexpr std::string_view kHive = "HKEY_LOCAL_MACHINE\\";
+// Largest export read. An export of the installation keys is a few hundred bytes; even a whole
+// branch such as HKEY_LOCAL_MACHINE\SOFTWARE\Quarn Corporation stays far below this. The reader
+// streams, so the limit bounds time, not memory.
+constexpr std::uint64_t kMaxExportBytes = 64 * 1024 * 1024;
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -23,14 +28,18 @@ struct FileCloser {
 class LineReader {
 public:
     explicit LineReader(std::FILE* file) : m_file(file) {
-        const int first = std::getc(file);
-        const int second = std::getc(file);
+        const int first = Get();
+        const int second = Get();
         if (first == 0xFF && second == 0xFE) {
             m_utf16 = true;
-        } else if (!(first == 0xEF && second == 0xBB && std::getc(file) == 0xBF)) {
+        } else if (!(first == 0xEF && second == 0xBB && Get() == 0xBF)) {
             std::rewind(file);
+            m_read = 0;
         }
     }
+
+    // The file ended early: more than kMaxExportBytes were read.
+    bool TooLarge() const { return m_read > kMaxExportBytes; }
 
     // False at the end of the file. A line longer than kMaxLine comes back cut, with `overlong` set.
     bool Next(std::string* line, bool* overlong) {
@@ -40,12 +49,22 @@ public:
     }
 
 private:
+    // The next byte, counted; EOF also once the limit is passed (a file may grow after its check).
+    int Get() {
+        if (TooLarge()) {
+            return EOF;
+        }
+        const int c = std::getc(m_file);
+        m_read += c != EOF;
+        return TooLarge() ? EOF : c;
+    }
+
     bool NextBytes(std::string* line, bool* overlong) {
-        int c = std::getc(m_file);
+        int c = Get();
         if (c == EOF) {
             return false;
         }
-        for (; c != EOF && c != '\n'; c = std::getc(m_file)) {
+        for (; c != EOF && c != '\n'; c = Get()) {
             if (line->size() < kMaxLine) {
                 line->push_back(static_cast<char>(c));
             } else {
@@ -60,11 +79,11 @@ private:
 
     bool NextUtf16(std::string* line, bool* overlong) {
         m_units.clear();
-        int low = std::getc(m_file);
+        int low = Get();
         if (low == EOF) {
             return false;
         }
-        for (int high; low != EOF && (high = std::getc(m_file)) != EOF; low = std::getc(m_file)) {
+        for (int high; low != EOF && (high = Get()) != EOF; low = Get()) {
             if (low == '\n' && high == 0) {
                 break;
             }
@@ -86,6 +105,7 @@ private:
     }
 
     std::FILE* m_file;
+    std::uint64_t m_read = 0;
     bool m_utf16 = false;
     std::vector<unsigned char> m_units;  // little-endian UTF-16 of the current line
 };
@@ -144,35 +164,27 @@ void SetValue(RegistryValues* values, std::string name, std::string value) {
     values->emplace_back(std::move(name), std::move(value));
 }
 
-}  // namespace
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto fold = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
-        if (fold(a[i]) != fold(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool ReadRegistryExport(const char* path, std::string_view subKey, RegistryValues* values) {
-    values->clear();
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
+// The key's values from the export at `path`; `refusal` says why a file cannot be used as an export
+// at all (and nothing it held counts).
+bool ReadKey(const char* path, std::string_view subKey, RegistryValues* values, std::string* refusal) {
+    FileCheck check;
+    std::unique_ptr<std::FILE, FileCloser> file(OpenForReading(path, kMaxExportBytes, &check));
     if (!file) {
+        *refusal = check.reason;
         return false;
     }
     LineReader reader(file.get());
     std::string line;
     bool overlong = false;
     if (!reader.Next(&line, &overlong)) {
+        *refusal = "is empty";
         return false;
     }
     const std::string_view header = Trim(line);
     if (header != "Windows Registry Editor Version 5.00" && header != "REGEDIT4") {
+        *refusal =
+            "is not a registry export (it does not begin with REGEDIT4 or Windows Registry Editor Version "
+            "5.00)";
         return false;
     }
 
@@ -196,7 +208,40 @@ bool ReadRegistryExport(const char* path, std::string_view subKey, RegistryValue
             SetValue(values, name, value);
         }
     }
+    if (reader.TooLarge()) {
+        *refusal = "is larger than " + SizeText(kMaxExportBytes);
+        return false;
+    }
     return found;
+}
+
+}  // namespace
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto fold = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+        if (fold(a[i]) != fold(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ReadRegistryExport(const char* path, std::string_view subKey, RegistryValues* values,
+                        std::string* problem) {
+    values->clear();
+    std::string refusal;
+    const bool found = ReadKey(path, subKey, values, &refusal);
+    if (!refusal.empty()) {
+        values->clear();
+    }
+    if (problem) {
+        *problem = std::move(refusal);
+    }
+    return found && refusal.empty();
 }
 
 }  // namespace platform

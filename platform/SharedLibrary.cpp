@@ -1,5 +1,9 @@
 #include "platform/SharedLibrary.h"
 
+#include <cstdint>
+
+#include "platform/File.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -11,9 +15,38 @@
 
 namespace platform {
 
+namespace {
+
+#ifdef _WIN32
+constexpr char kSeparators[] = "\\/";
+#else
+constexpr char kSeparators[] = "/";
+#endif
+
+// A path with a folder in it names one file, which must be a regular one: loading a FIFO would
+// block in open and never return. A bare name is searched for by the loader and not checked here.
+bool Refused(const std::string& path, std::string* error) {
+    if (path.find_first_of(kSeparators) == std::string::npos) {
+        return false;
+    }
+    const FileCheck check = CheckFile(path.c_str(), UINT64_MAX);
+    if (check.state == FileState::Regular) {
+        return false;
+    }
+    if (error) {
+        *error = check.reason;
+    }
+    return true;
+}
+
+}  // namespace
+
 #ifdef _WIN32
 
 void* OpenSharedLibrary(const std::string& path, std::string* error) {
+    if (Refused(path, error)) {
+        return nullptr;
+    }
     HMODULE module = LoadLibraryA(path.c_str());
     if (!module && error) {
         *error = "error " + std::to_string(GetLastError());
@@ -35,6 +68,9 @@ std::string ExecutableDirectory() {
 #else
 
 void* OpenSharedLibrary(const std::string& path, std::string* error) {
+    if (Refused(path, error)) {
+        return nullptr;
+    }
     void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!library && error) {
         const char* reason = dlerror();

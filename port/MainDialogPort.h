@@ -36,6 +36,10 @@ public:
     virtual void SetItemText(int controlId, const char* text) = 0;
     virtual void SetItemPicture(int controlId, int bitmapId) = 0;
     virtual void SetBarPosition(int controlId, int position) = 0;
+    // False while so many changes from another thread wait for the dialog that taking more
+    // records would only pile them up: the event callback then leaves records with the library,
+    // whose buffer is bounded. Any thread; never waits.
+    virtual bool HasRoomForUpdates() const { return true; }
 
     // User-interface thread only.
     virtual void ShowMessageBox(const char* text, MessageIcon icon) = 0;

@@ -1,7 +1,7 @@
 #include "remote/PdoEvent.h"
 
-#include "port/MainDialogPort.h"
 #include "canlink/BridgeLibrary.h"
+#include "port/MainDialogPort.h"
 #include "remote/KeyCodes.h"
 #include "res/Resource.h"
 
@@ -79,8 +79,9 @@ void OnPdoEvent(int count) {
         return;
     }
     // A fetch that fails still uses up its pass: the library said how many were waiting, and
-    // retrying could spin on a library that has nothing to give.
-    for (int pass = 0; pass < count; ++pass) {
+    // retrying could spin on a library that has nothing to give. A dialog that cannot keep up
+    // leaves the rest in the library's buffer, which is bounded and counts what it drops.
+    for (int pass = 0; pass < count && dlg->HasRoomForUpdates(); ++pass) {
         CAN_PDO pdo{};
         if (Bridge().CAN_GetPDO(&pdo) == 1) {
             ShowRecord(*dlg, pdo);

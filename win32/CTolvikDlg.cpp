@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <string>
-#include <unordered_map>
 
 #include "remote/Association.h"
 #include "remote/VirtualKey.h"
@@ -243,47 +242,47 @@ bool CTolvikDlg::OnDialogThread() const {
     return GetCurrentThreadId() == m_threadId;
 }
 
-void CTolvikDlg::HandOver(PendingUpdate update) {
-    // Never waits for the dialog's thread: it may be waiting for this one to end on disconnect.
-    if (m_pending.Push(std::move(update)) && m_hWnd) {
+void CTolvikDlg::HandOver(UpdateQueue::Update update) {
+    // One drain per batch however many changes arrive meanwhile. Never waits for the dialog's
+    // thread: it may be waiting for this one to end on disconnect.
+    if (m_updates.Push(std::move(update)) && m_hWnd) {
         PostMessageA(m_hWnd, WM_APPLY_PENDING, 0, 0);
     }
 }
 
+bool CTolvikDlg::HasRoomForUpdates() const {
+    return m_updates.HasRoom();
+}
+
 void CTolvikDlg::ApplyPending() {
-    const std::vector<PendingUpdate> pending = m_pending.Take();
-    // Only the last picture, text and bar position of a batch is ever seen; every line is kept.
-    std::unordered_map<int, const PendingUpdate*> last;
-    for (const PendingUpdate& update : pending) {
-        if (update.kind == PendingUpdate::Line) {
-            m_statusList.AddString(update.text.c_str());
-        } else {
-            last[update.kind * 100000 + update.controlId] = &update;
+    // Only the last picture, text and bar position of an item is ever seen; every line is kept.
+    const UpdateQueue::Batch batch = m_updates.Drain();
+    for (const UpdateQueue::Update& update : batch.changes) {
+        switch (update.kind) {
+            case UpdateQueue::Update::Text:
+                ApplyText(update.controlId, update.text.c_str());
+                break;
+            case UpdateQueue::Update::Picture:
+                ApplyPicture(update.controlId, update.value);
+                break;
+            case UpdateQueue::Update::Bar:
+                ApplyBar(update.controlId, update.value);
+                break;
+            case UpdateQueue::Update::Line:
+                break;
         }
     }
-    if (pending.size() > last.size()) {
+    for (const std::string& line : batch.lines) {
+        m_statusList.AddString(line.c_str());
+    }
+    if (!batch.lines.empty()) {
         m_statusList.SetCurSel(m_statusList.GetCount() - 1);
-    }
-    for (const auto& [key, update] : last) {
-        switch (update->kind) {
-            case PendingUpdate::Text:
-                ApplyText(update->controlId, update->text.c_str());
-                break;
-            case PendingUpdate::Picture:
-                ApplyPicture(update->controlId, update->value);
-                break;
-            case PendingUpdate::Bar:
-                ApplyBar(update->controlId, update->value);
-                break;
-            case PendingUpdate::Line:
-                break;
-        }
     }
 }
 
 void CTolvikDlg::AddStatusLine(const char* text) {
     if (!OnDialogThread()) {
-        HandOver({PendingUpdate::Line, 0, 0, text});
+        HandOver({UpdateQueue::Update::Line, 0, 0, text});
         return;
     }
     ApplyPending();  // lines handed over earlier come first
@@ -293,7 +292,7 @@ void CTolvikDlg::AddStatusLine(const char* text) {
 
 void CTolvikDlg::SetItemText(int controlId, const char* text) {
     if (!OnDialogThread()) {
-        HandOver({PendingUpdate::Text, controlId, 0, text});
+        HandOver({UpdateQueue::Update::Text, controlId, 0, text});
         return;
     }
     ApplyPending();
@@ -302,7 +301,7 @@ void CTolvikDlg::SetItemText(int controlId, const char* text) {
 
 void CTolvikDlg::SetItemPicture(int controlId, int bitmapId) {
     if (!OnDialogThread()) {
-        HandOver({PendingUpdate::Picture, controlId, bitmapId, {}});
+        HandOver({UpdateQueue::Update::Picture, controlId, bitmapId, {}});
         return;
     }
     ApplyPending();
@@ -311,7 +310,7 @@ void CTolvikDlg::SetItemPicture(int controlId, int bitmapId) {
 
 void CTolvikDlg::SetBarPosition(int controlId, int position) {
     if (!OnDialogThread()) {
-        HandOver({PendingUpdate::Bar, controlId, position, {}});
+        HandOver({UpdateQueue::Update::Bar, controlId, position, {}});
         return;
     }
     ApplyPending();

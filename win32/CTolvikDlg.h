@@ -8,10 +8,10 @@
 
 #include "dialog/MainDialog.h"
 #include "port/MainDialogPort.h"
+#include "port/UpdateQueue.h"
 #include "win32/CHListBox.h"
 #include "win32/CSubClassButton.h"
 #include "win32/CSysColStatic.h"
-#include "win32/PendingUpdates.h"
 
 class CTolvikDlg final : public MainDialogPort {
 public:
@@ -31,6 +31,7 @@ public:
     void SetItemText(int controlId, const char* text) override;
     void SetItemPicture(int controlId, int bitmapId) override;
     void SetBarPosition(int controlId, int position) override;
+    bool HasRoomForUpdates() const override;
     void ShowMessageBox(const char* text, MessageIcon icon) override;
     void EnableItem(int controlId, bool enable) override;
     std::unique_ptr<WaitDialogPort> CreateWaitDialog() override;
@@ -64,7 +65,7 @@ private:
     CSubClassButton* KeyButton(int controlId);
 
     bool OnDialogThread() const;
-    void HandOver(PendingUpdate update);
+    void HandOver(UpdateQueue::Update update);
     void ApplyPending();
     void ApplyText(int controlId, const char* text);
     void ApplyPicture(int controlId, int bitmapId);
@@ -72,5 +73,5 @@ private:
 
     DWORD m_threadId;
     dialog::LinkCloser m_link;
-    PendingUpdates m_pending;
+    UpdateQueue m_updates;
 };

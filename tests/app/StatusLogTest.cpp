@@ -29,6 +29,34 @@ TEST(StatusLog, ExtentTracksTheWidestLineWithThreeBorderMargin) {
     EXPECT_EQ(list.GetCount(), 4) << "identical lines are all kept";
 }
 
+// A full log refuses the line as a full list box does: no line, no extent change, no message;
+// the newest line stays selected.
+TEST_F(DialogTest, FullLogRefusesTheLineAndKeepsTheLastSelected) {
+    Start();
+    CHListBox* list = m_dlg->m_statusList;
+    QStringList filler;
+    for (int i = list->GetCount(); i < CHListBox::kMaxLines - 1; ++i) {
+        filler << QStringLiteral("x");
+    }
+    list->AddStrings(filler);
+    m_dlg->AddStatusLine("last");
+    const int extent = list->m_nMaxExtent;
+    EXPECT_EQ(list->GetCount(), CHListBox::kMaxLines);
+
+    EXPECT_EQ(list->AddString("a line far wider than every line the log has held so far"),
+              CHListBox::kErrSpace);
+    m_dlg->AddStatusLine("another line far wider than every line the log has held so far");
+    std::thread([this] {
+        m_dlg->AddStatusLine("from the library's thread, also wider than the rest");
+    }).join();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(list->GetCount(), CHListBox::kMaxLines);
+    EXPECT_EQ(list->m_nMaxExtent, extent);
+    EXPECT_EQ(list->GetText(list->GetCount() - 1), "last");
+    EXPECT_EQ(list->GetCurSel(), list->GetCount() - 1);
+    EXPECT_TRUE(m_boxes.texts.empty());
+}
+
 TEST(StatusLog, WideLineScrollsHorizontally) {
     CHListBox list;
     list.resize(140, 160);

@@ -56,6 +56,32 @@ void SequenceCallback(int count) {
     }
 }
 
+// The scenario's own flood: exactly rate x duration frames, each in its millisecond, delivered or
+// counted as dropped; none before the connection, none after the end.
+TEST(BenchDelivery, ScenarioFloodKeepsItsRateAndCount) {
+    bench::Scenario scenario = bench::DefaultScenario();
+    scenario.flood = {3000, 1000, bench::Flood::Mix::Keys};  // 3 frames a millisecond
+    bench::Load(scenario);
+    bench::UseVirtualTime();
+    ASSERT_EQ(bench::CAN_Connect(AddressOf(kDefaultIp)), 1);
+    ASSERT_EQ(bench::CAN_SetPDOBufferSize(500), 1);
+    ASSERT_EQ(bench::CAN_RegisterEvents(RecordingCallback, NoSecondary), 1);
+    ASSERT_EQ(bench::CAN_RegisterPDO(Frame(0x1C8, 0)), 1);
+    TakeReceived();
+    bench::Advance(0);
+    EXPECT_EQ(TakeReceived().size(), 3u);
+    bench::Advance(9);
+    const std::vector<CAN_PDO> tenth = TakeReceived();
+    ASSERT_EQ(tenth.size(), 27u);
+    EXPECT_EQ(Pairs({tenth[0], tenth[1]}), (std::vector<std::pair<uint32_t, int>>{{0x1C8, 0}, {0x1C8, 3}}));
+    bench::Advance(2000);  // 2,970 frames at once: the 500-frame buffer takes what it can
+    EXPECT_EQ(TakeReceived().size() + bench::DroppedCount(), 2970u);
+    EXPECT_GT(bench::DroppedCount(), 0u);
+    bench::Advance(5000);
+    EXPECT_TRUE(TakeReceived().empty());
+    bench::CAN_Disconnect();
+}
+
 TEST(BenchDelivery, FloodIsDeliveredInOrderOrCountedAsDropped) {
     constexpr uint32_t kSent = 60000;
     Open(SequenceCallback);

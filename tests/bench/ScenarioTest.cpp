@@ -1,6 +1,12 @@
 // The scenario text format: statements, every fault keyword, errors with their line, the
 // shipped files and the start-up fallback.
 #include <filesystem>
+#include <fstream>
+#include <utility>
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 #include <functional>
 #include <string>
 
@@ -51,6 +57,15 @@ TEST(BenchScenario, Statements) {
          }},
         {"bridge 10.0.0.1 00:00:00:00:00:01\nbridge 10.0.0.2 00-00-00-00-00-02",
          [](const Scenario& s) { return s.bridges.size() == 2 && s.bridges[1].ip[3] == 2; }},
+        {"flood 18000 10000 keys",
+         [](const Scenario& s) {
+             return s.flood.perSecond == 18000 && s.flood.durationMs == 10000 &&
+                    s.flood.mix == bench::Flood::Mix::Keys;
+         }},
+        {"flood unpaced 600000 mixed",
+         [](const Scenario& s) {
+             return s.flood.perSecond == 1000000 && s.flood.mix == bench::Flood::Mix::Mixed;
+         }},
         {"node 0\nnode 127",
          [](const Scenario& s) {
              return s.nodes == std::vector<int>{0, 127};
@@ -150,6 +165,11 @@ TEST(BenchScenario, ErrorsNameTheLine) {
         {"at 10 key both 1", "line 1: expected \"wireless\" or \"wired\""},
         {"at 10 key wired 256", "line 1: the key code must be a number from 0 to 255"},
         {"at 10 explode", "line 1: unknown event \"explode\""},
+        {"flood 0 1000 keys", "line 1: the rate must be a number from 1 to 1000000"},
+        {"flood fast 1000 keys", "line 1: the rate must be a number"},
+        {"flood 100 0 keys", "line 1: the duration must be a number from 1"},
+        {"flood 100 1000 lines", "line 1: expected \"keys\" or \"mixed\""},
+        {"flood 100 1000", "line 1: expected: flood <per-second>|unpaced <ms> keys|mixed"},
         {"at 86400001 bridge-lost", "line 1: the time must be a number from 0 to 86400000"},
     };
     for (const Case& c : cases) {
@@ -205,11 +225,38 @@ TEST(BenchScenario, StartupFallsBackToNoBridges) {
     const std::string missing = std::string(TOLVIK_BENCH_SCENARIOS) + "/no-such-file.txt";
     EXPECT_TRUE(bench::StartupScenario(missing.c_str(), &message).bridges.empty());
     EXPECT_EQ(message, "scenario file " + missing +
-                           " not used: cannot be opened; running with no bridges on the network");
+                           " not used: does not exist; running with no bridges on the network");
 
-    // A directory opens but is no scenario.
-    EXPECT_TRUE(bench::StartupScenario(TOLVIK_BENCH_SCENARIOS, &message).bridges.empty());
-    EXPECT_NE(message.find("not used"), std::string::npos);
+    // Neither a folder nor a device is read, let alone read without end.
+    const std::pair<std::string, std::string> refused[] = {
+        {TOLVIK_BENCH_SCENARIOS, "is a directory"},
+        {"/dev/zero", "is a device, not a regular file"},
+    };
+    for (const auto& [path, reason] : refused) {
+        EXPECT_TRUE(bench::StartupScenario(path.c_str(), &message).bridges.empty());
+        EXPECT_EQ(message, "scenario file " + path + " not used: " + reason +
+                               "; running with no bridges on the network");
+    }
+
+#ifndef _WIN32
+    // A FIFO would block the open; a file past the limit is not half read.
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("tolvik-scenario-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    const std::string fifo = (folder / "fifo.txt").string();
+    const std::string large = (folder / "large.txt").string();
+    mkfifo(fifo.c_str(), 0600);
+    std::ofstream(large) << "fault connect-refused\n";
+    std::filesystem::resize_file(large, (1 << 20) + 1);
+    for (const auto& [path, reason] :
+         {std::pair<std::string, std::string>{fifo, "is a FIFO, not a regular file"},
+          {large, "is larger than 1 MiB"}}) {
+        EXPECT_TRUE(bench::StartupScenario(path.c_str(), &message).bridges.empty());
+        EXPECT_EQ(message, "scenario file " + path + " not used: " + reason +
+                               "; running with no bridges on the network");
+    }
+    std::filesystem::remove_all(folder);
+#endif
 
     const std::string demo = std::string(TOLVIK_BENCH_SCENARIOS) + "/demo.txt";
     message.clear();

@@ -5,12 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "canlink/BridgeLibrary.h"
+#include "canlink/CalFile.h"
 #include "canlink/ConnectToBridge.h"
 #include "canlink/LookUpBridgeMac.h"
+#include "config/Xml.h"
 #include "tests/canlink/LookupFiles.h"
 #include "tests/support/BenchBinding.h"
 #include "tests/support/RecordingPort.h"
@@ -207,10 +212,113 @@ INSTANTIATE_TEST_SUITE_P(
             {}}),
     [](const testing::TestParamInfo<Row>& info) { return std::string(info.param.name); });
 
-TEST(LookUp, CalFileThatIsAFolderIsNotFound) {
+// Whatever stands in a file's place, the lookup neither blocks nor reads without end: one line
+// says which file and why, and the route ends as it does for a missing file.
+using Hostile = TempFolder::Hostile;
+
+struct HostileRow {
+    const char* name;
+    Hostile kind;
+    const char* reason;
+};
+
+class HostileFile : public testing::TestWithParam<HostileRow> {};
+
+std::string Reason(const HostileRow& row, const std::string& limit) {
+    std::string reason = row.reason;
+    if (const size_t at = reason.find("{limit}"); at != std::string::npos) {
+        reason.replace(at, 7, limit);
+    }
+    return reason;
+}
+
+const std::string kCalPath = "{dir}/vistrel\\cfg\\" + HostName() + ".1";
+const std::string kMainConfig = "{dir}/jvr\\bin\\MainUI.exe.config";
+
+TEST_P(HostileFile, CalFileGetsOneLine) {
+    const HostileRow& row = GetParam();
     const Installation installation({kOlder}, nullptr, nullptr);
-    installation.folder.Write("vistrel/cfg/" + HostName() + ".1/inside", kCal);
-    EXPECT_EQ(LookUp().lines, Lines{"CAL file not found"});
+    const std::string& dir = installation.folder.Path();
+    installation.folder.Plant("vistrel/cfg/" + HostName() + ".1", row.kind, kMaxCalFileBytes + 1);
+    const Found result = LookUp();
+    EXPECT_FALSE(result.found);
+    EXPECT_EQ(result.lines, Lines{Expand("CAL file " + kCalPath + " " + Reason(row, "16 MiB"), dir)});
+}
+
+TEST_P(HostileFile, ConfigurationFileIsRefusedUnread) {
+    const HostileRow& row = GetParam();
+    const Installation installation({kNewer}, nullptr, kConfig);
+    const std::string& dir = installation.folder.Path();
+    std::filesystem::remove(dir + "/jvr/bin/MainUI.exe.config");
+    installation.folder.Plant("jvr/bin/MainUI.exe.config", row.kind, XmlMaxFileBytes + 1ull);
+    const Found result = LookUp();
+    EXPECT_FALSE(result.found);
+    EXPECT_EQ(result.lines,
+              (Lines{kNoOlder, Expand("File " + kMainConfig + " " + Reason(row, "16 MiB") + ".", dir),
+                     "MACADDRESS extraction error"}));
+}
+
+TEST_P(HostileFile, RegistryExportIsNoInstallationWithOneLine) {
+    const HostileRow& row = GetParam();
+    const Installation installation({kOlder}, kCal, nullptr);
+    const std::string path = installation.folder.Plant("named.reg", row.kind, (64ull << 20) + 1);
+    ScopedRegistry registry(path.c_str());
+    const Found result = LookUp();
+    EXPECT_FALSE(result.found);
+    EXPECT_EQ(result.lines, (Lines{"Registry export " + path + " (TOLVIK_REGISTRY) " + Reason(row, "64 MiB"),
+                                   kNoOlder, "Vistrel X key not found"}));
+}
+
+TEST_P(HostileFile, BridgeLibraryIsNotLoaded) {
+    const HostileRow& row = GetParam();
+    TempFolder folder;
+    const std::string path = folder.Plant("libbridge.so", row.kind, 1 << 20);
+    std::string error;
+    EXPECT_FALSE(LoadBridgeLibrary(path, &error));
+    // A large file of no library is the loader's to judge.
+    const std::string expected = "Cannot load the bridge library " + path + " (" +
+                                 (row.kind == Hostile::Oversize ? "" : std::string(row.reason) + ").");
+    EXPECT_EQ(error.substr(0, expected.size()), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, HostileFile,
+    testing::Values(HostileRow{"Folder", Hostile::Folder, "is a directory"},
+                    HostileRow{"Fifo", Hostile::Fifo, "is a FIFO, not a regular file"},
+                    HostileRow{"DevZero", Hostile::Device, "is a device, not a regular file"},
+                    HostileRow{"Oversize", Hostile::Oversize, "is larger than {limit}"}),
+    [](const testing::TestParamInfo<HostileRow>& info) { return std::string(info.param.name); });
+
+// The reader counts what it reads: a device that got past the check still ends the read.
+TEST(LookUp, CalReaderStopsAtItsLimit) {
+    std::FILE* zeros = std::fopen("/dev/zero", "rb");
+    ASSERT_NE(zeros, nullptr);
+    Mac mac = kUntouched;
+    EXPECT_EQ(ReadCalFileMac(zeros, mac.data()), CalMac::TooLarge);
+    EXPECT_EQ(mac, kUntouched);
+    std::fclose(zeros);
+}
+
+// An export that is there but unusable is told apart from no installation by its line alone.
+TEST(LookUp, UnusableRegistryExportSaysWhatIsWrong) {
+    const Installation installation({kOlder}, kCal, nullptr);
+    const std::string missing = installation.folder.Path() + "/missing.reg";
+    const std::string empty = installation.folder.Write("empty.reg", "");
+    const std::string garbage = installation.folder.Write("garbage.reg", "MZ\x90\0\x03\0\0\0\x04\0");
+    const std::pair<std::string, std::string> cases[] = {
+        {missing, "does not exist"},
+        {empty, "is empty"},
+        {garbage,
+         "is not a registry export (it does not begin with REGEDIT4 or Windows Registry Editor Version "
+         "5.00)"},
+    };
+    for (const auto& [path, reason] : cases) {
+        ScopedRegistry registry(path.c_str());
+        EXPECT_EQ(LookUp().lines, (Lines{"Registry export " + path + " (TOLVIK_REGISTRY) " + reason, kNoOlder,
+                                         "Vistrel X key not found"}));
+    }
+    ScopedRegistry unset(nullptr);
+    EXPECT_EQ(LookUp().lines, (Lines{kNoOlder, "Vistrel X key not found"}));
 }
 
 // The CAL file's token line: where and how the token may be written, and how the six values read.

@@ -1,6 +1,9 @@
 #include "tests/canlink/LookupFiles.h"
 
 #include <stdlib.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include <atomic>
 #include <cstdlib>
@@ -31,6 +34,29 @@ std::string TempFolder::Write(const std::string& relative, const std::string& by
     std::ofstream(path, std::ios::binary) << bytes;
     return path.string();
 }
+
+#ifndef _WIN32
+std::string TempFolder::Plant(const std::string& relative, Hostile kind, unsigned long long bytes) const {
+    const std::filesystem::path path = std::filesystem::path(m_path) / relative;
+    std::filesystem::create_directories(path.parent_path());
+    switch (kind) {
+        case Hostile::Folder:
+            std::filesystem::create_directories(path / "inside");
+            break;
+        case Hostile::Fifo:
+            mkfifo(path.c_str(), 0600);
+            break;
+        case Hostile::Device:
+            std::filesystem::create_symlink("/dev/zero", path);
+            break;
+        case Hostile::Oversize:
+            std::ofstream(path, std::ios::binary) << "REGEDIT4\n";
+            std::filesystem::resize_file(path, bytes);
+            break;
+    }
+    return path.string();
+}
+#endif
 
 namespace {
 

@@ -18,6 +18,16 @@ public:
     // Writes `bytes` to Path() + "/" + relative, making the folders on the way; returns that path.
     std::string Write(const std::string& relative, const std::string& bytes) const;
 
+    // Puts something that is no regular file of bounded size at Path() + "/" + relative (folders
+    // on the way made); returns that path.
+    enum class Hostile {
+        Folder,
+        Fifo,      // a reader opening it would wait for a writer forever
+        Device,    // a link to /dev/zero: endless zero bytes
+        Oversize,  // a sparse regular file of `bytes` bytes
+    };
+    std::string Plant(const std::string& relative, Hostile kind, unsigned long long bytes = 0) const;
+
 private:
     std::string m_path;
 };

@@ -95,6 +95,33 @@ TEST_F(PdoEventTest, FailedFetchUsesUpItsPass) {
     EXPECT_EQ(g_script.size(), 1u);  // the fourth record waits for the next call
 }
 
+// A dialog that cannot keep up stops the fetching at once and takes up again when it has room:
+// the records wait with the library, nothing is taken and lost.
+class FullAfterLinesPort : public FlagAtLinePort {
+public:
+    bool HasRoomForUpdates() const override { return Lines().size() < roomFor; }
+    size_t roomFor = 2;
+};
+
+TEST_F(PdoEventTest, FullDialogLeavesRecordsWithTheLibrary) {
+    FullAfterLinesPort full;
+    for (int channel = 0; channel < kPdoChannels; ++channel) {
+        full.m_pdoRegistration[channel] = port.m_pdoRegistration[channel];
+    }
+    g_mainDialog = &full;
+    g_script = {MakePdo(kBaseKey, 2), MakePdo(kBaseKey, 0), MakePdo(kBaseKey, 7), MakePdo(kBaseKey, 0)};
+    OnPdoEvent(4);
+    EXPECT_EQ(g_fetches, 2);
+    EXPECT_EQ(g_script.size(), 2u);
+    OnPdoEvent(2);
+    EXPECT_EQ(g_fetches, 2) << "still full: not one fetch";
+    full.roomFor = 4;
+    OnPdoEvent(2);
+    EXPECT_EQ(full.Lines(),
+              (std::vector<std::string>{"Key (Measure) down", "Key up", "Key (Zoom +) down", "Key up"}));
+    g_mainDialog = &port;
+}
+
 struct KeyCase {
     int code;
     const char* line;
