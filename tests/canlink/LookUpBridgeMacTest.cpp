@@ -232,8 +232,8 @@ std::string Reason(const HostileRow& row, const std::string& limit) {
     return reason;
 }
 
-const std::string kCalPath = "{dir}/vistrel\\cfg\\" + HostName() + ".1";
-const std::string kMainConfig = "{dir}/jvr\\bin\\MainUI.exe.config";
+const std::string kCalPath = "{dir}\\vistrel\\cfg\\" + HostName() + ".1";
+const std::string kMainConfig = "{dir}\\jvr\\bin\\MainUI.exe.config";
 
 TEST_P(HostileFile, CalFileGetsOneLine) {
     const HostileRow& row = GetParam();
