@@ -220,6 +220,9 @@ void CTolvikDlg::ReadFirmwareVersion() {
 }
 void CTolvikDlg::OnAssociate() {
     ::OnAssociate(*this);
+    if (m_closeGate.Requested()) {
+        OnClose();
+    }
 }
 void CTolvikDlg::SendVirtualKey(int controlId, bool release) {
     ::SendVirtualKey(*this, controlId, release);
@@ -249,6 +252,11 @@ void CTolvikDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 void CTolvikDlg::closeEvent(QCloseEvent* event) {
+    // During the association the close follows once it has written its closing value.
+    if (!m_closeGate.RequestClose()) {
+        event->ignore();
+        return;
+    }
     OnClose();
     event->accept();
 }
@@ -275,7 +283,7 @@ void CTolvikDlg::paintEvent(QPaintEvent* event) {
 }
 
 bool CTolvikDlg::OnGuiThread() const {
-    return QThread::currentThread() == thread();
+    return QThread::currentThread() == thread() && !m_catchingUp;
 }
 
 void CTolvikDlg::HandOver(Update update) {
@@ -314,6 +322,13 @@ void CTolvikDlg::ApplyPending() {
         lines << QString::fromLocal8Bit(line.c_str());
     }
     AppendLines(lines);
+    // Records the library still holds for want of room come next, handed over like the
+    // callback's so that they are applied in batches on later turns; none once disconnected.
+    if (!m_link.IsClosed()) {
+        m_catchingUp = true;
+        FetchLeftRecords(*this);
+        m_catchingUp = false;
+    }
 }
 
 void CTolvikDlg::AppendLines(const QStringList& lines) {

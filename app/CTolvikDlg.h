@@ -82,6 +82,8 @@ private:
     void CreateControls();
     void BindButtons();
     void OnClose();
+    // On the dialog's thread and not taking up records left with the library: changes apply at
+    // once. Otherwise they are handed over.
     bool OnGuiThread() const;
     void HandOver(Update update);
     void ApplyPending();
@@ -94,4 +96,5 @@ private:
     dialog::LinkCloser m_link;
 
     UpdateQueue m_updates;
+    bool m_catchingUp = false;
 };

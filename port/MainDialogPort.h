@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "canlink/QuarnCANopen.h"
+#include "port/CloseGate.h"
 
 enum class MessageIcon { None, Error };
 
@@ -49,6 +50,9 @@ public:
     // Set once by any failure of the link, the firmware read or the association's first read;
     // never cleared. User-interface thread only.
     int m_linkFailed = 0;
+
+    // Close requests that come while the association runs. User-interface thread only.
+    CloseGate m_closeGate;
 
     // Only the COB-IDs are set; the same records are registered, matched and transmitted on.
     std::array<CAN_PDO, kPdoChannels> m_pdoRegistration{};

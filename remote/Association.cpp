@@ -77,6 +77,7 @@ void EnableSignalStrengthPdo(MainDialogPort&) {
 }
 
 void OnAssociate(MainDialogPort& dlg) {
+    const CloseGate::Busy busy(dlg.m_closeGate);
     const std::unique_ptr<WaitDialogPort> wait = dlg.CreateWaitDialog();
     wait->UpdateText("Association enabled. Place batteries in remote");
 
@@ -92,7 +93,8 @@ void OnAssociate(MainDialogPort& dlg) {
     for (int step = 0; step < kSteps; ++step) {
         wait->ProcessMessages();  // a quit request is re-posted there; the window still gets closed
         wait->UpdateProgress(step);
-        if (!wait->IsOpen()) {
+        // A request to close the main window ends the window as Cancel does.
+        if (!wait->IsOpen() || dlg.m_closeGate.Requested()) {
             break;
         }
         if (g_wirelessActivity != 0) {

@@ -1,5 +1,8 @@
 #include "remote/PdoEvent.h"
 
+#include <atomic>
+#include <mutex>
+
 #include "canlink/BridgeLibrary.h"
 #include "port/MainDialogPort.h"
 #include "remote/KeyCodes.h"
@@ -69,6 +72,27 @@ void ShowRecord(MainDialogPort& dlg, const CAN_PDO& pdo) {
     }
 }
 
+// Records left with the library by the last fetch for want of room in the dialog.
+std::atomic<int> g_recordsLeft{0};
+// One fetcher at a time, the callback or the dialog's catch-up: the library's buffer is taken
+// from in order. Held only while records are fetched and handed over, never while the dialog
+// draws, so the callback waits at most for a short fetch.
+std::mutex g_fetching;
+
+// A fetch that fails still uses up its pass: the library said how many were waiting, and
+// retrying could spin on a library that has nothing to give. A dialog that cannot keep up
+// leaves the rest in the library's buffer, which is bounded and counts what it drops.
+void Fetch(MainDialogPort& dlg, int count) {
+    int pass = 0;
+    for (; pass < count && dlg.HasRoomForUpdates(); ++pass) {
+        CAN_PDO pdo{};
+        if (Bridge().CAN_GetPDO(&pdo) == 1) {
+            ShowRecord(dlg, pdo);
+        }
+    }
+    g_recordsLeft = count > pass ? count - pass : 0;
+}
+
 }  // namespace
 
 void OnPdoEvent(int count) {
@@ -78,15 +102,16 @@ void OnPdoEvent(int count) {
     if (dlg == nullptr) {
         return;
     }
-    // A fetch that fails still uses up its pass: the library said how many were waiting, and
-    // retrying could spin on a library that has nothing to give. A dialog that cannot keep up
-    // leaves the rest in the library's buffer, which is bounded and counts what it drops.
-    for (int pass = 0; pass < count && dlg->HasRoomForUpdates(); ++pass) {
-        CAN_PDO pdo{};
-        if (Bridge().CAN_GetPDO(&pdo) == 1) {
-            ShowRecord(*dlg, pdo);
-        }
+    std::lock_guard lock(g_fetching);
+    Fetch(*dlg, count);
+}
+
+void FetchLeftRecords(MainDialogPort& dlg) {
+    if (g_recordsLeft.load() == 0 || !dlg.HasRoomForUpdates()) {
+        return;
     }
+    std::lock_guard lock(g_fetching);
+    Fetch(dlg, g_recordsLeft.load());
 }
 
 void OnSecondaryEvent(int, int) {}

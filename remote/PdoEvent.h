@@ -1,7 +1,16 @@
-// The callbacks given to the bridge library. Both run on the library's own thread.
+// The callbacks given to the bridge library, which run on its own thread, and the catch-up the
+// dialog runs on its thread for records a callback had to leave behind.
 #pragma once
 
-// Fetches exactly `count` waiting records and shows each on the main dialog (g_mainDialog).
+class MainDialogPort;
+
+// Fetches `count` waiting records and shows each on the main dialog (g_mainDialog). A dialog
+// without room for more (HasRoomForUpdates) stops the fetching; the rest wait in the library.
 void OnPdoEvent(int count);
+// The records a callback left with the library for want of room, fetched once the dialog has
+// room again: the library calls back only when something new arrives, so after the last burst
+// nobody else would take them. Called by the dialog on its own thread after it has applied
+// what waited; shows the records through the same port as the callback does.
+void FetchLeftRecords(MainDialogPort& dlg);
 // Registered beside OnPdoEvent; the events it reports are of no use to the tool.
 void OnSecondaryEvent(int event, int data);

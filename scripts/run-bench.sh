@@ -27,7 +27,7 @@ build/default/bin/tolvik &
 tool=$!
 window=""
 for _ in $(seq 100); do
-  window=$(xdotool search --name '^Tolvik$' 2>/dev/null | head -n 1 || true)
+  window=$(xdotool search --onlyvisible --pid "$tool" --name '^Tolvik$' 2>/dev/null | head -n 1 || true)
   [ -n "$window" ] && break
   sleep 0.1
 done

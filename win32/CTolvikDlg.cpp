@@ -5,6 +5,7 @@
 #include <string>
 
 #include "remote/Association.h"
+#include "remote/PdoEvent.h"
 #include "remote/VirtualKey.h"
 #include "res/DialogTemplate.h"
 #include "res/Resource.h"
@@ -239,7 +240,7 @@ void CTolvikDlg::SendVirtualKey(int controlId, bool release) {
 }
 
 bool CTolvikDlg::OnDialogThread() const {
-    return GetCurrentThreadId() == m_threadId;
+    return GetCurrentThreadId() == m_threadId && !m_catchingUp;
 }
 
 void CTolvikDlg::HandOver(UpdateQueue::Update update) {
@@ -277,6 +278,13 @@ void CTolvikDlg::ApplyPending() {
     }
     if (!batch.lines.empty()) {
         m_statusList.SetCurSel(m_statusList.GetCount() - 1);
+    }
+    // Records the library still holds for want of room come next, handed over like the
+    // callback's so that they are applied in batches on later turns; none once disconnected.
+    if (!m_link.IsClosed()) {
+        m_catchingUp = true;
+        FetchLeftRecords(*this);
+        m_catchingUp = false;
     }
 }
 

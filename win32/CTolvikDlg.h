@@ -74,4 +74,7 @@ private:
     DWORD m_threadId;
     dialog::LinkCloser m_link;
     UpdateQueue m_updates;
+    // Set while the dialog fetches records left with the library: they are handed over, not
+    // applied at once.
+    bool m_catchingUp = false;
 };

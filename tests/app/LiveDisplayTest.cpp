@@ -84,4 +84,43 @@ TEST_F(DialogTest, AssociationPairsTheBenchRemote) {
     SetMainWindow(nullptr);
 }
 
+// The window manager's close box works on the disabled main window. During the association it
+// ends the association as Cancel does (the closing value goes out), the wait dialog goes with it,
+// then the dialog closes with exactly one disconnect.
+TEST_F(DialogTest, CloseDuringAssociationClosesTheWindowFirst) {
+    bench::Scenario scenario = bench::DefaultScenario();
+    scenario.insertBatteriesWhenWindowOpens = false;
+    Start(scenario);
+    m_dlg->show();
+    SetMainWindow(m_dlg.get());
+    const int disconnects = bench::DisconnectCalls();
+    bool closeArrivedDisabled = false;
+    QTimer::singleShot(0, [&] {
+        closeArrivedDisabled = !m_dlg->isEnabled();
+        m_dlg->close();
+        EXPECT_EQ(bench::DisconnectCalls(), disconnects) << "no disconnect while the association runs";
+    });
+    static_cast<QPushButton*>(m_dlg->GetDlgItem(res::IDC_ASSOCIATE))->click();
+
+    EXPECT_TRUE(closeArrivedDisabled);
+    const std::vector<bench::SdoAccess> log = bench::SdoLog();
+    ASSERT_GE(log.size(), 2u);
+    const bench::SdoAccess& closing = log.back();
+    EXPECT_TRUE(closing.write);
+    EXPECT_EQ(closing.index, 0x2010);
+    EXPECT_EQ(closing.subIndex, 5);
+    EXPECT_EQ(closing.result, 1) << "written while the link was still up";
+    EXPECT_FALSE(bench::AssociationWindowOpen());
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        EXPECT_FALSE(qobject_cast<CWaitDialog*>(top) && top->isVisible())
+            << "a wait dialog without its owner";
+    }
+    EXPECT_FALSE(m_dlg->isVisible());
+    EXPECT_EQ(m_dlg->result(), QDialog::Accepted);
+    EXPECT_EQ(bench::DisconnectCalls(), disconnects + 1);
+    m_dlg.reset();
+    EXPECT_EQ(bench::DisconnectCalls(), disconnects + 1);
+    SetMainWindow(nullptr);
+}
+
 }  // namespace

@@ -1,10 +1,13 @@
 // The status log: the horizontal extent follows the widest line and never shrinks; the newest
 // line is selected; lines from another thread keep their order.
+#include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QScrollBar>
+#include <chrono>
 #include <thread>
 
 #include "app/CHListBox.h"
+#include "port/UpdateQueue.h"
 #include "tests/app/DialogFixture.h"
 
 namespace {
@@ -104,6 +107,45 @@ TEST_F(DialogTest, LinesFromAnotherThreadKeepTheirOrder) {
         }
     }
     EXPECT_EQ(expected, kLines);
+}
+
+// More key records than the hand-over takes while the GUI thread is busy: the callback leaves the
+// rest with the library, none is dropped, and once the GUI thread turns again every line shows,
+// in order, without another record arriving to wake the library.
+TEST_F(DialogTest, FloodBeyondTheHandOverWaitsWithTheLibraryThenShowsInFull) {
+    Start();
+    const int before = m_dlg->m_statusList->GetCount();
+    constexpr int kRecords = static_cast<int>(UpdateQueue::kRoomLines) + 3000;  // within the library's 5000
+    auto inject = [](int first, int end) {
+        for (int i = first; i < end; ++i) {
+            CAN_PDO pdo{};
+            pdo.cobId = 0x1C8;
+            pdo.length = 1;
+            pdo.data[0] = static_cast<uint8_t>(i % 2 ? 0 : 2);
+            bench::InjectPdo(pdo);
+        }
+    };
+    auto settle = [] {
+        for (uint64_t seen = UINT64_MAX; seen != bench::DeliveredCount();) {
+            seen = bench::DeliveredCount();
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    };
+    // In two bursts, so that the library's own buffer never overflows.
+    inject(0, 4000);
+    settle();
+    inject(4000, kRecords);
+    settle();
+    EXPECT_LE(bench::DeliveredCount(), UpdateQueue::kRoomLines + 1) << "the callback went on past the bound";
+    QElapsedTimer timer;
+    timer.start();
+    while (m_dlg->m_statusList->GetCount() < before + kRecords && timer.elapsed() < 10000) {
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(m_dlg->m_statusList->GetCount(), before + kRecords);
+    EXPECT_EQ(bench::DroppedCount(), 0u);
+    EXPECT_EQ(m_dlg->m_statusList->GetText(before + kRecords - 1), "Key up");
+    EXPECT_EQ(m_dlg->m_statusList->GetText(before + kRecords - 2), "Key (Measure) down");
 }
 
 }  // namespace

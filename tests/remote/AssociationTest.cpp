@@ -185,6 +185,27 @@ TEST(OnAssociate, CancelEndsTheLoopAndStillClosesTheWindow) {
     }
 }
 
+// A request to close the main window ends the association at the next step as Cancel does: the
+// closing value is written while the link is still up. Before and after, a close may go ahead.
+TEST(OnAssociate, CloseRequestEndsItAsCancelDoes) {
+    BenchSession session(NoWirelessRemote());
+    EXPECT_TRUE(session.port.m_closeGate.RequestClose());
+    bool closeWaited = false;
+    UseWaitDialog(session, -1, [&](int pass) {
+        if (pass == 5) {
+            closeWaited = !session.port.m_closeGate.RequestClose();
+        }
+    });
+    OnAssociate(session.port);
+    EXPECT_TRUE(closeWaited);
+    EXPECT_EQ(Progress(session.port), Range(0, 6));
+    EXPECT_EQ(session.port.WaitEvents().back(), "destroy");
+    EXPECT_EQ(SdoWrites(), (std::vector<std::string>{"2010/5:04", "2010/5:00"}));
+    EXPECT_FALSE(bench::AssociationWindowOpen());
+    EXPECT_TRUE(session.port.m_closeGate.Requested());
+    EXPECT_TRUE(session.port.m_closeGate.RequestClose());
+}
+
 TEST(OnAssociate, CancelAfterActivityStillClosesTheWindow) {
     BenchSession session(NoWirelessRemote());
     UseWaitDialog(session, 3, InjectOn(1, MakePdo(0x3C8, 80)));

@@ -113,12 +113,15 @@ TEST_F(PdoEventTest, FullDialogLeavesRecordsWithTheLibrary) {
     OnPdoEvent(4);
     EXPECT_EQ(g_fetches, 2);
     EXPECT_EQ(g_script.size(), 2u);
-    OnPdoEvent(2);
+    FetchLeftRecords(full);
     EXPECT_EQ(g_fetches, 2) << "still full: not one fetch";
+    // The library calls back only for something new: the dialog takes the rest itself.
     full.roomFor = 4;
-    OnPdoEvent(2);
+    FetchLeftRecords(full);
     EXPECT_EQ(full.Lines(),
               (std::vector<std::string>{"Key (Measure) down", "Key up", "Key (Zoom +) down", "Key up"}));
+    FetchLeftRecords(full);
+    EXPECT_EQ(g_fetches, 4) << "nothing left, nothing fetched";
     g_mainDialog = &port;
 }
 
