@@ -188,7 +188,10 @@ INT_PTR CTolvikDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             m_remotePicture.OnSysColorChange();
             return FALSE;
         case WM_CLOSE:
-            OnClose();
+            // During the association the close follows once it has written its closing value.
+            if (m_closeGate.RequestClose()) {
+                OnClose();
+            }
             return TRUE;
         case WM_APPLY_PENDING:
             ApplyPending();
@@ -233,6 +236,9 @@ void CTolvikDlg::OnClose() {
 
 void CTolvikDlg::OnAssociate() {
     ::OnAssociate(*this);
+    if (m_closeGate.Requested()) {
+        OnClose();
+    }
 }
 
 void CTolvikDlg::SendVirtualKey(int controlId, bool release) {

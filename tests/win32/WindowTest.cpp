@@ -177,6 +177,24 @@ TEST(TolvikWindow, AssociationPairsAndTheBatteryTurnsOk) {
     EXPECT_TRUE(tolvik.WaitFor([&] { return WindowText(GetDlgItem(dialog, kBattery)) == " OK "; }));
 }
 
+TEST(TolvikWindow, CloseDuringTheAssociationEndsItFirst) {
+    TolvikProcess tolvik(g_exe, "insert-batteries-when-window-opens off\n");
+    HWND dialog = tolvik.MainWindow();
+    ASSERT_NE(dialog, nullptr);
+    HWND associate = GetDlgItem(dialog, kAssociate);
+    ASSERT_TRUE(tolvik.WaitFor([&] { return IsWindowEnabled(associate) != FALSE; }));
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(kAssociate, BN_CLICKED), reinterpret_cast<LPARAM>(associate));
+    HWND wait = nullptr;
+    ASSERT_TRUE(tolvik.WaitFor(
+        [&] { return (wait = tolvik.FindOtherWindow("Association in process...")) != nullptr; }));
+
+    // No remote ever pairs: only the close request ends the association, well before its 20 s.
+    const DWORD start = GetTickCount();
+    PostMessageA(dialog, WM_CLOSE, 0, 0);
+    EXPECT_EQ(tolvik.WaitForExit(15000), 0u);
+    EXPECT_LT(GetTickCount() - start, 15000u);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
