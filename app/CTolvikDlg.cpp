@@ -18,30 +18,25 @@
 #include "app/CBatteryField.h"
 #include "app/CHListBox.h"
 #include "app/StatusLogMenu.h"
-#include "canlink/BindBridgeLibrary.h"
+#include "art/Artwork.h"
+#include "art/DialogUnits.h"
 #include "canlink/BridgeLibrary.h"
-#include "canlink/ConnectToBridge.h"
 #include "canlink/LookUpBridgeMac.h"
 #include "config/ReadBridgeMacFromConfig.h"
 #include "controls/CSubClassButton.h"
 #include "controls/CSysColStatic.h"
 #include "controls/CWaitDialog.h"
+#include "dialog/MainDialog.h"
 #include "remote/Association.h"
 #include "remote/Firmware.h"
 #include "remote/PdoEvent.h"
 #include "remote/VirtualKey.h"
 #include "res/AccessibleNames.h"
-#include "res/Artwork.h"
 #include "res/DialogTemplate.h"
 #include "res/Resource.h"
 #include "res/StringTable.h"
 
 namespace {
-
-constexpr uint32_t kBaseKeyCobId = 0x1C8;
-constexpr uint32_t kWirelessKeyCobId = 0x1C9;
-constexpr uint32_t kSignalCobId = 0x3C8;
-constexpr uint32_t kBatteryCobId = 0x2C9;
 
 QString ControlText(const char* text) {
     // The template marks access keys with "&", as Qt does.
@@ -57,12 +52,8 @@ CTolvikDlg::CTolvikDlg(QWidget* parent) : QDialog(parent), m_hIcon(res::LoadIcon
 
 CTolvikDlg::~CTolvikDlg() {
     // A dialog that was never closed still leaves the library quiet before its widgets go.
-    if (!m_disconnected && Bridge().IsBound()) {
-        m_disconnected = true;
-        Bridge().CAN_Disconnect();
-    }
-    MainDialogPort* self = this;
-    g_mainDialog.compare_exchange_strong(self, nullptr);
+    m_link.Close();
+    dialog::ReleaseRunningDialog(*this);
 }
 
 void CTolvikDlg::CreateControls() {
@@ -187,8 +178,6 @@ int CTolvikDlg::DoModal() {
 }
 
 bool CTolvikDlg::OnInitDialog() {
-    m_linkFailed = 0;
-    g_mainDialog = this;
     setWindowIcon(m_hIcon);
 
     for (const res::KeyButtonBitmaps& entry : res::KeyButtonBitmapTable()) {
@@ -198,34 +187,19 @@ bool CTolvikDlg::OnInitDialog() {
     }
     m_remotePicture->SetBitmapResource(res::IDB_REMOTE_IDLE);
 
-    m_pdoRegistration[kBaseKeyPdo].cobId = kBaseKeyCobId;
-    m_pdoRegistration[kWirelessKeyPdo].cobId = kWirelessKeyCobId;
-    m_pdoRegistration[kSignalPdo].cobId = kSignalCobId;
-    m_pdoRegistration[kBatteryPdo].cobId = kBatteryCobId;
+    dialog::StartLink(*this);
 
-    ConnectToBridge();
-    if (m_linkFailed) {
-        AddStatusLine("Bridge connect failed");
-    }
-    SetItemText(res::IDC_BATTERY, " ?? ");
-    EnableItem(res::IDC_ASSOCIATE, false);
-    if (!m_linkFailed) {
-        EnableSignalStrengthPdo();
-        ReadFirmwareVersion();
-    }
-
-    m_colorLow = QColor(255, 0, 0);
-    m_colorUnknown = QColor(241, 217, 78);
-    m_colorOk = QColor(0, 255, 0);
+    auto colour = [](dialog::Rgb rgb) { return QColor(rgb.red, rgb.green, rgb.blue); };
+    m_colorLow = colour(dialog::kColorLow);
+    m_colorUnknown = colour(dialog::kColorUnknown);
+    m_colorOk = colour(dialog::kColorOk);
     auto* bar = static_cast<QProgressBar*>(GetDlgItem(res::IDC_SIGNAL_BAR));
-    bar->setRange(0, 255);
+    bar->setRange(0, dialog::kSignalBarMaximum);
     return true;
 }
 
 void CTolvikDlg::ConnectToBridge() {
-    if (BindBridgeLibrary(*this)) {
-        ::ConnectToBridge(*this, ::OnPdoEvent, ::OnSecondaryEvent);
-    }
+    dialog::ConnectToBridge(*this);
 }
 
 bool CTolvikDlg::LookUpBridgeMac(uint8_t mac[6]) {
@@ -254,8 +228,8 @@ QColor CTolvikDlg::OnCtlColor(int controlId) const {
     if (controlId != res::IDC_BATTERY) {
         return QColor(Qt::white);
     }
-    const int state = g_batteryState.load();
-    return state < 0 ? m_colorUnknown : state > 0 ? m_colorLow : m_colorOk;
+    const dialog::Rgb rgb = dialog::BatteryTextBackground(g_batteryState.load());
+    return QColor(rgb.red, rgb.green, rgb.blue);
 }
 
 void CTolvikDlg::accept() {}
@@ -285,10 +259,7 @@ void CTolvikDlg::closeEvent(QCloseEvent* event) {
 
 void CTolvikDlg::OnClose() {
     done(QDialog::Accepted);
-    if (!m_disconnected && Bridge().IsBound()) {
-        m_disconnected = true;
-        Bridge().CAN_Disconnect();
-    }
+    m_link.Close();
 }
 
 void CTolvikDlg::paintEvent(QPaintEvent* event) {
@@ -349,7 +320,7 @@ void CTolvikDlg::ApplyPending() {
     AppendLines(lines);
     // Records the library still holds for want of room come next, handed over like the
     // callback's so that they are applied in batches on later turns; none once disconnected.
-    if (!m_disconnected) {
+    if (!m_link.IsClosed()) {
         m_catchingUp = true;
         FetchLeftRecords(*this);
         m_catchingUp = false;

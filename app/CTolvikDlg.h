@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "controls/VirtualKeySink.h"
+#include "dialog/MainDialog.h"
 #include "port/MainDialogPort.h"
 #include "port/UpdateQueue.h"
 
@@ -92,7 +93,7 @@ private:
     void AppendLines(const QStringList& lines);
 
     std::map<int, QWidget*> m_items;
-    bool m_disconnected = false;
+    dialog::LinkCloser m_link;
 
     UpdateQueue m_updates;
     bool m_catchingUp = false;

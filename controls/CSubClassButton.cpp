@@ -4,8 +4,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "art/Artwork.h"
 #include "controls/VirtualKeySink.h"
-#include "res/Artwork.h"
 
 CSubClassButton::CSubClassButton(QWidget* parent) : QAbstractButton(parent) {}
 

@@ -2,7 +2,7 @@
 
 #include <QEvent>
 
-#include "res/Artwork.h"
+#include "art/Artwork.h"
 
 CSysColStatic::CSysColStatic(QWidget* parent) : QLabel(parent) {}
 

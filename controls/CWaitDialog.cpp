@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QWindow>
 
+#include "art/DialogUnits.h"
 #include "controls/MainWindow.h"
 #include "res/AccessibleNames.h"
 #include "res/DialogTemplate.h"

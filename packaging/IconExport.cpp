@@ -5,7 +5,7 @@
 #include <QImage>
 #include <cstdio>
 
-#include "res/ArtKit.h"
+#include "art/ArtKit.h"
 
 int main(int argc, char** argv) {
     if (argc < 4) {

@@ -1,11 +1,7 @@
-// Dialog templates as data, and the mapping of their dialog units to pixels.
+// Dialog templates as data, readable without any toolkit.
 #pragma once
 
-#include <QRect>
-#include <QSize>
 #include <span>
-
-class QFont;
 
 namespace res {
 
@@ -70,15 +66,5 @@ struct KeyButtonBitmaps {
 };
 // The eight virtual-remote buttons, in the order the main dialog sets them up.
 std::span<const KeyButtonBitmaps> KeyButtonBitmapTable();
-
-// Dialog units to pixels as the platform maps them: x * base.width / 4, y * base.height / 8,
-// each edge rounded to the nearest pixel.
-QRect MapDialogRect(QRect dialogUnits, QSize baseUnits);
-// The template's font at its point size, taken at the platform's 96 dots per inch; the default sans
-// font stands in when the named one is not installed.
-QFont DialogFont(const DialogTemplate& dialog);
-// The dialog base units of `font`: the rounded average width of the 52 Latin letters, and the
-// font's height.
-QSize DialogBaseUnits(const QFont& font);
 
 }  // namespace res

@@ -30,7 +30,10 @@ constexpr int IDC_FIRMWARE = 1022;
 // Controls of the association wait dialog.
 constexpr int IDC_WAIT_PROGRESS = 200;
 constexpr int IDC_WAIT_TEXT = 1005;
+// The standard Cancel button; the Windows headers give the same number as a macro.
+#ifndef IDCANCEL
 constexpr int IDCANCEL = 2;
+#endif
 
 // Bitmaps.
 constexpr int IDB_REMOTE_IDLE = 130;

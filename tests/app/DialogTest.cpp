@@ -9,9 +9,9 @@
 #include <map>
 
 #include "app/CHListBox.h"
+#include "art/Artwork.h"
+#include "art/DialogUnits.h"
 #include "controls/CSysColStatic.h"
-#include "res/Artwork.h"
-#include "res/DialogTemplate.h"
 #include "res/Resource.h"
 #include "tests/app/DialogFixture.h"
 

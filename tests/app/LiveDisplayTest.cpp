@@ -7,9 +7,9 @@
 #include <algorithm>
 
 #include "app/CHListBox.h"
+#include "art/Artwork.h"
 #include "controls/CWaitDialog.h"
 #include "controls/MainWindow.h"
-#include "res/Artwork.h"
 #include "res/Resource.h"
 #include "tests/app/DialogFixture.h"
 

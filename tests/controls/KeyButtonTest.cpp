@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "art/Artwork.h"
+#include "art/DialogUnits.h"
 #include "controls/CSubClassButton.h"
 #include "controls/VirtualKeySink.h"
-#include "res/Artwork.h"
-#include "res/DialogTemplate.h"
 #include "res/Resource.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <QImage>
 #include <QPalette>
 
+#include "art/Artwork.h"
 #include "controls/CSysColStatic.h"
-#include "res/Artwork.h"
 #include "res/Resource.h"
 
 namespace {

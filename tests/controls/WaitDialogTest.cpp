@@ -10,9 +10,9 @@
 #include <memory>
 #include <optional>
 
+#include "art/DialogUnits.h"
 #include "controls/CWaitDialog.h"
 #include "controls/MainWindow.h"
-#include "res/DialogTemplate.h"
 #include "res/Resource.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <QPixmap>
 #include <vector>
 
-#include "res/Artwork.h"
-#include "res/DialogTemplate.h"
+#include "art/Artwork.h"
+#include "art/DialogUnits.h"
 #include "res/Resource.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "res/Artwork.h"
-#include "res/DialogTemplate.h"
+#include "art/Artwork.h"
+#include "art/DialogUnits.h"
 #include "res/Resource.h"
 #include "res/StringTable.h"
 

@@ -1,7 +1,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 
-#include "res/ArtKit.h"
+#include "art/ArtKit.h"
 
 namespace res::art {
 

@@ -3,7 +3,7 @@
 #include <QRadialGradient>
 #include <iterator>
 
-#include "res/ArtKit.h"
+#include "art/ArtKit.h"
 #include "res/Resource.h"
 
 namespace res::art {

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <cstdint>
 
-#include "res/DialogTemplate.h"
+#include "art/DialogUnits.h"
 
 namespace res {
 namespace {

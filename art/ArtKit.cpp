@@ -1,4 +1,4 @@
-#include "res/ArtKit.h"
+#include "art/ArtKit.h"
 
 #include <QFontMetricsF>
 #include <QLinearGradient>

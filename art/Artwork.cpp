@@ -1,9 +1,9 @@
-#include "res/Artwork.h"
+#include "art/Artwork.h"
 
 #include <QImage>
 #include <map>
 
-#include "res/ArtKit.h"
+#include "art/ArtKit.h"
 #include "res/Resource.h"
 
 namespace res {

@@ -4,7 +4,7 @@
 #include <QPolygonF>
 #include <QRadialGradient>
 
-#include "res/ArtKit.h"
+#include "art/ArtKit.h"
 #include "res/Resource.h"
 
 namespace res::art {

@@ -1,6 +1,6 @@
 #include <QPainter>
 
-#include "res/ArtKit.h"
+#include "art/ArtKit.h"
 #include "res/Resource.h"
 
 namespace res::art {

@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "bench/Bench.h"
+#include "canlink/BridgeLibrary.h"
+#include "dialog/MainDialog.h"
+#include "res/Resource.h"
+#include "tests/support/BenchBinding.h"
+#include "tests/support/RecordingPort.h"
+
+namespace {
+
+bool Contains(const std::vector<std::string>& events, const std::string& event) {
+    for (const std::string& each : events) {
+        if (each == event) {
+            return true;
+        }
+    }
+    return false;
+}
+
+size_t IndexOf(const std::vector<std::string>& events, const std::string& event) {
+    for (size_t i = 0; i < events.size(); ++i) {
+        if (events[i] == event) {
+            return i;
+        }
+    }
+    return events.size();
+}
+
+TEST(StartLink, LinkUpReadsFirmwareAfterTheFieldIsReset) {
+    RecordingPort port;
+    VirtualBench bench;
+    port.m_linkFailed = 1;  // a previous run's verdict is not kept
+    dialog::StartLink(port);
+
+    EXPECT_EQ(g_mainDialog.load(), &port);
+    EXPECT_EQ(port.m_linkFailed, 0);
+    EXPECT_EQ(port.m_pdoRegistration[kBaseKeyPdo].cobId, 0x1C8u);
+    EXPECT_EQ(port.m_pdoRegistration[kWirelessKeyPdo].cobId, 0x1C9u);
+    EXPECT_EQ(port.m_pdoRegistration[kSignalPdo].cobId, 0x3C8u);
+    EXPECT_EQ(port.m_pdoRegistration[kBatteryPdo].cobId, 0x2C9u);
+    const std::vector<std::string> events = port.Events();
+    // The field is reset and Associate disabled before the firmware check may enable it.
+    const size_t reset = IndexOf(events, "text:1020: ?? ");
+    const size_t disabled = IndexOf(events, "enable:1016:0");
+    const size_t enabled = IndexOf(events, "enable:1016:1");
+    ASSERT_LT(enabled, events.size());
+    EXPECT_LT(reset, disabled);
+    EXPECT_LT(disabled, enabled);
+    EXPECT_EQ(port.Text(res::IDC_FIRMWARE), "V4.0, compatible");
+    EXPECT_FALSE(Contains(port.Lines(), "Bridge connect failed"));
+    dialog::ReleaseRunningDialog(port);
+    EXPECT_EQ(g_mainDialog.load(), nullptr);
+}
+
+TEST(StartLink, FailedLinkLogsItAndSkipsTheFirmware) {
+    bench::Scenario scenario = bench::DefaultScenario();
+    scenario.bridges.clear();
+    RecordingPort port;
+    VirtualBench bench(scenario);
+    dialog::StartLink(port);
+
+    EXPECT_EQ(port.m_linkFailed, 1);
+    const std::vector<std::string> events = port.Events();
+    EXPECT_LT(IndexOf(events, "box:No bridges found on the local network"),
+              IndexOf(events, "line:Bridge connect failed"));
+    EXPECT_EQ(events.back(), "enable:1016:0");
+    EXPECT_EQ(port.Text(res::IDC_BATTERY), " ?? ");
+    EXPECT_EQ(port.Text(res::IDC_FIRMWARE), "");
+    dialog::ReleaseRunningDialog(port);
+}
+
+TEST(LinkCloser, DisconnectsOnceHoweverOftenClosed) {
+    RecordingPort port;
+    VirtualBench bench;
+    dialog::StartLink(port);
+    const int before = bench::DisconnectCalls();
+    {
+        dialog::LinkCloser link;
+        EXPECT_FALSE(link.IsClosed());
+        link.Close();
+        link.Close();
+        EXPECT_TRUE(link.IsClosed());
+    }
+    EXPECT_EQ(bench::DisconnectCalls() - before, 1);
+    dialog::ReleaseRunningDialog(port);
+}
+
+TEST(ReleaseRunningDialog, LeavesAnotherRunningDialogAlone) {
+    RecordingPort running;
+    RecordingPort other;
+    g_mainDialog = &running;
+    dialog::ReleaseRunningDialog(other);
+    EXPECT_EQ(g_mainDialog.load(), &running);
+    dialog::ReleaseRunningDialog(running);
+    EXPECT_EQ(g_mainDialog.load(), nullptr);
+}
+
+TEST(BatteryTextBackground, AmberUnknownRedLowGreenOk) {
+    const struct {
+        int state;
+        dialog::Rgb colour;
+    } cases[] = {
+        {-7, {241, 217, 78}}, {-1, {241, 217, 78}}, {0, {0, 255, 0}}, {1, {255, 0, 0}}, {2, {255, 0, 0}},
+    };
+    for (const auto& each : cases) {
+        EXPECT_EQ(dialog::BatteryTextBackground(each.state), each.colour) << "state " << each.state;
+    }
+}
+
+}  // namespace

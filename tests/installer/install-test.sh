@@ -1,0 +1,61 @@
+#!/bin/sh
+# Installs TolvikSetup silently into a fresh Wine prefix, checks what it put where, starts the
+# installed training copy of Tolvik.exe on the bench and finds its window, uninstalls silently and
+# checks that nothing is left. Run under xvfb-run; ends the prefix's Wine processes itself.
+#   install-test.sh <prefix> <wine64> <wineserver> <setup.exe> <tolvik_window_tests.exe>
+set -u
+export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+wine=$2 server=$3 setup=$4 windowTests=$5
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+check() { if eval "$2"; then echo "ok: $1"; else fail "$1"; fi; }
+finish() { "$server" -k 2>/dev/null; "$server" -w; }
+trap finish EXIT
+
+rm -rf "$WINEPREFIX"
+mkdir -p "$WINEPREFIX"
+"$wine" wineboot --init >/dev/null 2>&1
+"$server" -w
+
+root="$WINEPREFIX/drive_c/Program Files/Tolvik"
+menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Tolvik"
+uninstallKey='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tolvik'
+appPathsKey='HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\Tolvik.exe'
+regHas() { "$wine" reg query "$1" /reg:64 >/dev/null 2>&1; }
+
+# A workstation where the newer host application is installed.
+"$wine" reg add 'HKLM\SOFTWARE\Quarn Corporation\Install Data\JVR' /v TargetDir /d 'C:\Quarn\JVR' /f /reg:64 \
+  >/dev/null 2>&1
+
+"$wine" "$setup" /S
+"$server" -w
+check "Tolvik.exe installed" '[ -f "$root/Tolvik.exe" ]'
+check "uninstaller installed" '[ -f "$root/uninstall.exe" ]'
+check "no bridge library beside the installed Tolvik.exe" '[ ! -e "$root/QuarnCANopen.dll" ]'
+check "training copy with the bench as its bridge library" \
+  '[ -f "$root/Training/Tolvik.exe" ] && [ -f "$root/Training/QuarnCANopen.dll" ]'
+check "Start-menu shortcuts" '[ -f "$menu/Tolvik.lnk" ] && [ -f "$menu/Tolvik (training bench).lnk" ]'
+check "uninstall entry" 'regHas "$uninstallKey"'
+check "the host application's folder is on Tolvik.exe's search path" \
+  '"$wine" reg query "$appPathsKey" /v Path /reg:64 2>/dev/null | grep -qF "C:\\Quarn\\JVR"'
+check "uninstall entry names version 1.5.0.0" \
+  '"$wine" reg query "$uninstallKey" /v DisplayVersion /reg:64 2>/dev/null | grep -q 1.5.0.0'
+
+if "$wine" "$windowTests" 'C:\Program Files\Tolvik\Training' \
+    --gtest_filter=TolvikWindow.StartsOnTheDefaultBenchAndIgnoresEnterAndEsc; then
+  echo "ok: the installed training copy opens its window on the bench"
+else
+  fail "the installed training copy did not open its window on the bench"
+fi
+"$server" -w
+
+"$wine" "$root/uninstall.exe" /S
+# The uninstaller runs on from a copy of itself; the wineserver waits for it.
+"$server" -w
+check "installation folder removed" '[ ! -e "$root" ]'
+check "Start-menu folder removed" '[ ! -e "$menu" ]'
+check "uninstall entry removed" '! regHas "$uninstallKey"'
+check "App Paths entry removed" '! regHas "$appPathsKey"'
+
+echo "$failures failure(s)"
+[ "$failures" -eq 0 ]

@@ -1,0 +1,208 @@
+// Drives the real Tolvik.exe on the bench through its window, as a technician would: the bench
+// library sits beside it as QuarnCANopen.dll and the scenario comes through TOLVIK_BENCH_SCENARIO.
+//   tolvik_window_tests <folder holding Tolvik.exe and QuarnCANopen.dll>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "tests/win32/TolvikProcess.h"
+
+#include <commctrl.h>
+
+namespace {
+
+std::string g_exe;
+
+constexpr int kStatusLog = 1002;
+constexpr int kKeyMeasure = 1005;
+constexpr int kAssociate = 1016;
+constexpr int kRemotePicture = 1017;
+constexpr int kBattery = 1020;
+constexpr int kFirmware = 1022;
+
+bool Has(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+int ShownPicture(HWND dialog) {
+    return static_cast<int>(GetWindowLongPtrA(GetDlgItem(dialog, kRemotePicture), GWLP_USERDATA));
+}
+
+struct ToolTipSearch {
+    HWND dialog;
+    HWND found;
+};
+
+BOOL CALLBACK MatchToolTip(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<ToolTipSearch*>(context);
+    char className[64] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (std::string(className) == "tooltips_class32" && GetWindow(window, GW_OWNER) == search->dialog) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The tooltip window the process made for the dialog.
+HWND ToolTipOf(HWND dialog) {
+    ToolTipSearch search{dialog, nullptr};
+    EnumWindows(MatchToolTip, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+TEST(TolvikWindow, StartsOnTheDefaultBenchAndIgnoresEnterAndEsc) {
+    TolvikProcess tolvik(g_exe, "");
+    HWND dialog = tolvik.MainWindow();
+    ASSERT_NE(dialog, nullptr);
+    HWND log = GetDlgItem(dialog, kStatusLog);
+    ASSERT_TRUE(tolvik.WaitFor([&] { return Has(ListLines(log), "V4.0, compatible"); }));
+
+    const std::vector<std::string> lines = ListLines(log);
+    const std::vector<std::string> tail(lines.end() - 4, lines.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"1 bridge found", "Connected to CAN", "Found 3817-5526-02 FW",
+                                              "V4.0, compatible"}));
+    EXPECT_FALSE(Has(lines, "Bridge connect failed"));
+    EXPECT_EQ(SendMessageA(log, LB_GETCURSEL, 0, 0), static_cast<LRESULT>(lines.size() - 1));
+    // The widest line is wider than the list: the scroll range follows it.
+    RECT client{};
+    GetClientRect(log, &client);
+    EXPECT_GT(SendMessageA(log, LB_GETHORIZONTALEXTENT, 0, 0), client.right);
+
+    EXPECT_EQ(WindowText(GetDlgItem(dialog, kFirmware)), "V4.0, compatible");
+    EXPECT_EQ(WindowText(GetDlgItem(dialog, kBattery)), " ?? ");
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, kAssociate)));
+    EXPECT_EQ(ShownPicture(dialog), 130);
+    EXPECT_EQ(WindowText(dialog), "Tolvik");
+
+    HWND tips = ToolTipOf(dialog);
+    ASSERT_NE(tips, nullptr);
+    EXPECT_EQ(SendMessageA(tips, TTM_GETTOOLCOUNT, 0, 0), 16);
+
+    // Enter and Esc, typed or as the commands they become, end nothing.
+    SetForegroundWindow(dialog);
+    for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {
+        PostMessageA(GetDlgItem(dialog, kFirmware), WM_KEYDOWN, key, 0);
+        PostMessageA(GetDlgItem(dialog, kFirmware), WM_KEYUP, key, 0);
+    }
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    Sleep(500);
+    EXPECT_TRUE(IsWindow(dialog));
+    EXPECT_EQ(tolvik.WaitForExit(0), STILL_ACTIVE);
+
+    // Only the close box ends it, and the whole process goes.
+    PostMessageA(dialog, WM_CLOSE, 0, 0);
+    EXPECT_EQ(tolvik.WaitForExit(15000), 0u);
+}
+
+TEST(TolvikWindow, NoBridgeShowsItsBoxThenOpensWithTheLinkDown) {
+    TolvikProcess tolvik(g_exe, "fault no-bridge\n");
+    HWND box = nullptr;
+    ASSERT_TRUE(tolvik.WaitFor([&] { return (box = tolvik.FindOtherWindow("Tolvik")) != nullptr; }));
+    EXPECT_EQ(MessageBoxText(box), "No bridges found on the local network");
+    HWND owner = GetWindow(box, GW_OWNER);
+    ASSERT_NE(owner, nullptr);
+    EXPECT_NE(GetDlgItem(owner, kStatusLog), nullptr) << "the box belongs to the main dialog";
+    SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+
+    HWND dialog = tolvik.MainWindow();
+    ASSERT_NE(dialog, nullptr);
+    HWND log = GetDlgItem(dialog, kStatusLog);
+    ASSERT_TRUE(tolvik.WaitFor([&] { return Has(ListLines(log), "Bridge connect failed"); }));
+    EXPECT_EQ(ListLines(log).back(), "Bridge connect failed");
+    EXPECT_EQ(WindowText(GetDlgItem(dialog, kBattery)), " ?? ");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, kAssociate)));
+    PostMessageA(dialog, WM_CLOSE, 0, 0);
+    EXPECT_EQ(tolvik.WaitForExit(15000), 0u);
+}
+
+TEST(TolvikWindow, WiredKeyFromTheBusLightsItsKeyUntilReleased) {
+    // Late enough that the window's first paint, which shows the idle picture, is over.
+    TolvikProcess tolvik(g_exe, "at 3000 key wired 2\nat 5000 key wired up\n");
+    HWND dialog = tolvik.MainWindow();
+    ASSERT_NE(dialog, nullptr);
+    HWND log = GetDlgItem(dialog, kStatusLog);
+    ASSERT_TRUE(tolvik.WaitFor([&] { return Has(ListLines(log), "Key (Measure) down"); }));
+    EXPECT_EQ(ShownPicture(dialog), 142);
+    ASSERT_TRUE(tolvik.WaitFor([&] { return Has(ListLines(log), "Key up"); }));
+    EXPECT_EQ(ShownPicture(dialog), 130);
+}
+
+TEST(TolvikWindow, VirtualKeyPressAndReleaseGoOnTheBus) {
+    // With echo on, what the tool transmits comes back as the base remote's key events.
+    TolvikProcess tolvik(g_exe, "echo on\n");
+    HWND dialog = tolvik.MainWindow();
+    ASSERT_NE(dialog, nullptr);
+    HWND log = GetDlgItem(dialog, kStatusLog);
+    ASSERT_TRUE(tolvik.WaitFor([&] { return Has(ListLines(log), "V4.0, compatible"); }));
+    const size_t before = ListLines(log).size();
+
+    HWND key = GetDlgItem(dialog, kKeyMeasure);
+    SendMessageA(key, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    ASSERT_TRUE(tolvik.WaitFor([&] { return Has(ListLines(log), "Key (Measure) down"); }));
+    EXPECT_EQ(ShownPicture(dialog), 142);
+    SendMessageA(key, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    ASSERT_TRUE(tolvik.WaitFor([&] { return Has(ListLines(log), "Key up"); }));
+
+    const std::vector<std::string> lines = ListLines(log);
+    const std::vector<std::string> added(lines.begin() + static_cast<long>(before), lines.end());
+    // Each transmission is logged when sent and seen once on the bus.
+    EXPECT_EQ(std::count(added.begin(), added.end(), "Send Measure"), 1);
+    EXPECT_EQ(std::count(added.begin(), added.end(), "Key (Measure) down"), 1);
+    EXPECT_EQ(std::count(added.begin(), added.end(), "Send key up"), 1);
+    EXPECT_EQ(std::count(added.begin(), added.end(), "Key up"), 1);
+    const auto at = [&](const char* line) {
+        return std::find(added.begin(), added.end(), line) - added.begin();
+    };
+    EXPECT_LT(at("Send Measure"), at("Send key up"));
+}
+
+TEST(TolvikWindow, AssociationPairsAndTheBatteryTurnsOk) {
+    TolvikProcess tolvik(g_exe, "pair-delay 500\n");
+    HWND dialog = tolvik.MainWindow();
+    ASSERT_NE(dialog, nullptr);
+    HWND associate = GetDlgItem(dialog, kAssociate);
+    ASSERT_TRUE(tolvik.WaitFor([&] { return IsWindowEnabled(associate) != FALSE; }));
+
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(kAssociate, BN_CLICKED), reinterpret_cast<LPARAM>(associate));
+    HWND wait = nullptr;
+    ASSERT_TRUE(tolvik.WaitFor(
+        [&] { return (wait = tolvik.FindOtherWindow("Association in process...")) != nullptr; }));
+    EXPECT_FALSE(IsWindowEnabled(dialog)) << "the main dialog waits while the association runs";
+    ASSERT_TRUE(tolvik.WaitFor([&] { return !IsWindow(wait); }, 30000));
+    EXPECT_TRUE(IsWindowEnabled(dialog));
+    EXPECT_TRUE(tolvik.WaitFor([&] { return WindowText(GetDlgItem(dialog, kBattery)) == " OK "; }));
+}
+
+TEST(TolvikWindow, CloseDuringTheAssociationEndsItFirst) {
+    TolvikProcess tolvik(g_exe, "insert-batteries-when-window-opens off\n");
+    HWND dialog = tolvik.MainWindow();
+    ASSERT_NE(dialog, nullptr);
+    HWND associate = GetDlgItem(dialog, kAssociate);
+    ASSERT_TRUE(tolvik.WaitFor([&] { return IsWindowEnabled(associate) != FALSE; }));
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(kAssociate, BN_CLICKED), reinterpret_cast<LPARAM>(associate));
+    HWND wait = nullptr;
+    ASSERT_TRUE(tolvik.WaitFor(
+        [&] { return (wait = tolvik.FindOtherWindow("Association in process...")) != nullptr; }));
+
+    // No remote ever pairs: only the close request ends the association, well before its 20 s.
+    const DWORD start = GetTickCount();
+    PostMessageA(dialog, WM_CLOSE, 0, 0);
+    EXPECT_EQ(tolvik.WaitForExit(15000), 0u);
+    EXPECT_LT(GetTickCount() - start, 15000u);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: tolvik_window_tests <folder with Tolvik.exe>\n");
+        return 2;
+    }
+    g_exe = WindowsPath(argv[1]) + "\\Tolvik.exe";
+    return RUN_ALL_TESTS();
+}
