@@ -1,5 +1,6 @@
 # Checks, from the listing of OBJDUMP -p, that the DLL LIBRARY exports exactly the twelve bridge
 # operations by their plain names, and that it needs no DLL of the compiler's runtime beside it.
+include(${CMAKE_CURRENT_LIST_DIR}/BridgeExports.cmake)
 execute_process(COMMAND ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE listing RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "${OBJDUMP} failed on ${LIBRARY}")
@@ -11,13 +12,7 @@ foreach(entry IN LISTS entries)
   string(REGEX REPLACE "^[^]]*\\] " "" name "${entry}")
   list(APPEND found ${name})
 endforeach()
-set(expected CAN_Connect CAN_Disconnect CAN_EnumerateBridges CAN_EnumerateNodes CAN_GetPDO
-  CAN_RegisterEvents CAN_RegisterPDO CAN_SDORead CAN_SDOWrite CAN_SetNodeState
-  CAN_SetPDOBufferSize CAN_TransmitPDO)
-list(SORT found)
-if(NOT found STREQUAL expected)
-  message(FATAL_ERROR "exported: ${found}\nexpected: ${expected}")
-endif()
+tolvik_check_bridge_exports("${found}" ${LIBRARY})
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${listing}")
 foreach(import IN LISTS imports)
   if(import MATCHES "libstdc|libgcc|libwinpthread")

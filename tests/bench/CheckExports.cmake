@@ -1,4 +1,5 @@
 # Checks that LIBRARY defines exactly the twelve bridge operations as dynamic symbols.
+include(${CMAKE_CURRENT_LIST_DIR}/BridgeExports.cmake)
 execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
                 OUTPUT_VARIABLE listing RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
@@ -10,10 +11,4 @@ foreach(line IN LISTS lines)
   string(REGEX REPLACE "^[0-9a-fA-F]* *[A-Za-z] " "" name "${line}")
   list(APPEND found ${name})
 endforeach()
-set(expected CAN_Connect CAN_Disconnect CAN_EnumerateBridges CAN_EnumerateNodes CAN_GetPDO
-  CAN_RegisterEvents CAN_RegisterPDO CAN_SDORead CAN_SDOWrite CAN_SetNodeState
-  CAN_SetPDOBufferSize CAN_TransmitPDO)
-list(SORT found)
-if(NOT found STREQUAL expected)
-  message(FATAL_ERROR "exported: ${found}\nexpected: ${expected}")
-endif()
+tolvik_check_bridge_exports("${found}" ${LIBRARY})
