@@ -6,10 +6,10 @@
 #include <cstring>
 #include <string>
 
-#include "port/MainDialogPort.h"
 #include "canlink/BridgeLibrary.h"
 #include "canlink/DefaultBridge.h"
 #include "canlink/LookUpBridgeMac.h"
+#include "port/MainDialogPort.h"
 
 namespace {
 

@@ -5,19 +5,11 @@
 #include <string>
 
 #include "platform/TextEncodingPortable.h"
+#include "tests/support/Utf16Bytes.h"
 
 namespace {
 
 using platform::CodePage;
-
-std::string Units(const std::u16string& text) {
-    std::string bytes;
-    for (char16_t unit : text) {
-        bytes += static_cast<char>(unit & 0xFF);
-        bytes += static_cast<char>(unit >> 8);
-    }
-    return bytes;
-}
 
 TEST(TextEncoding, RecognisesUtf16) {
     const struct {
@@ -29,12 +21,12 @@ TEST(TextEncoding, RecognisesUtf16) {
         {"byte-order mark alone", "\xFF\xFE", true},
         {"byte-order mark, odd length", "\xFF\xFE<", true},
         {"big-endian mark", "\xFE\xFF\0<\0a", false},
-        {"ASCII as UTF-16", Units(u"<config/>"), true},
-        {"odd length", Units(u"<config/>") + "x", false},
+        {"ASCII as UTF-16", Utf16LeBytes(u"<config/>"), true},
+        {"odd length", Utf16LeBytes(u"<config/>") + "x", false},
         {"8-bit text", "<config>\xE9t\xE9</config>", false},
-        {"half Latin", Units(u"ab\u3042\u3044"), true},
-        {"under half Latin", Units(u"a\u3042\u3044\u3046"), false},
-        {"zero units do not count", std::string(8, '\0') + Units(u"ab"), false},
+        {"half Latin", Utf16LeBytes(u"ab\u3042\u3044"), true},
+        {"under half Latin", Utf16LeBytes(u"a\u3042\u3044\u3046"), false},
+        {"zero units do not count", std::string(8, '\0') + Utf16LeBytes(u"ab"), false},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(row.utf16,
@@ -63,7 +55,7 @@ TEST(TextEncoding, ConvertsToUtf8AndWindows1252) {
         {u"a\xDE00", "a\xEF\xBF\xBD", "a?"},
     };
     for (const auto& row : rows) {
-        const std::string units = Units(row.text);
+        const std::string units = Utf16LeBytes(row.text);
         const auto* data = reinterpret_cast<const unsigned char*>(units.data());
         const int count = static_cast<int>(row.text.size());
         for (auto [target, expected] :

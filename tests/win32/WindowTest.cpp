@@ -53,6 +53,18 @@ HWND ToolTipOf(HWND dialog) {
     return search.found;
 }
 
+// Presses Associate once it is enabled; the association's wait dialog, or null when none came.
+HWND StartAssociation(TolvikProcess& tolvik, HWND dialog) {
+    HWND associate = GetDlgItem(dialog, kAssociate);
+    if (!tolvik.WaitFor([&] { return IsWindowEnabled(associate) != FALSE; })) {
+        return nullptr;
+    }
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(kAssociate, BN_CLICKED), reinterpret_cast<LPARAM>(associate));
+    HWND wait = nullptr;
+    tolvik.WaitFor([&] { return (wait = tolvik.FindOtherWindow("Association in process...")) != nullptr; });
+    return wait;
+}
+
 TEST(TolvikWindow, StartsOnTheDefaultBenchAndIgnoresEnterAndEsc) {
     TolvikProcess tolvik(g_exe, "");
     HWND dialog = tolvik.MainWindow();
@@ -164,13 +176,8 @@ TEST(TolvikWindow, AssociationPairsAndTheBatteryTurnsOk) {
     TolvikProcess tolvik(g_exe, "pair-delay 500\n");
     HWND dialog = tolvik.MainWindow();
     ASSERT_NE(dialog, nullptr);
-    HWND associate = GetDlgItem(dialog, kAssociate);
-    ASSERT_TRUE(tolvik.WaitFor([&] { return IsWindowEnabled(associate) != FALSE; }));
-
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(kAssociate, BN_CLICKED), reinterpret_cast<LPARAM>(associate));
-    HWND wait = nullptr;
-    ASSERT_TRUE(tolvik.WaitFor(
-        [&] { return (wait = tolvik.FindOtherWindow("Association in process...")) != nullptr; }));
+    HWND wait = StartAssociation(tolvik, dialog);
+    ASSERT_NE(wait, nullptr);
     EXPECT_FALSE(IsWindowEnabled(dialog)) << "the main dialog waits while the association runs";
     ASSERT_TRUE(tolvik.WaitFor([&] { return !IsWindow(wait); }, 30000));
     EXPECT_TRUE(IsWindowEnabled(dialog));
@@ -181,12 +188,7 @@ TEST(TolvikWindow, CloseDuringTheAssociationEndsItFirst) {
     TolvikProcess tolvik(g_exe, "insert-batteries-when-window-opens off\n");
     HWND dialog = tolvik.MainWindow();
     ASSERT_NE(dialog, nullptr);
-    HWND associate = GetDlgItem(dialog, kAssociate);
-    ASSERT_TRUE(tolvik.WaitFor([&] { return IsWindowEnabled(associate) != FALSE; }));
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(kAssociate, BN_CLICKED), reinterpret_cast<LPARAM>(associate));
-    HWND wait = nullptr;
-    ASSERT_TRUE(tolvik.WaitFor(
-        [&] { return (wait = tolvik.FindOtherWindow("Association in process...")) != nullptr; }));
+    ASSERT_NE(StartAssociation(tolvik, dialog), nullptr);
 
     // No remote ever pairs: only the close request ends the association, well before its 20 s.
     const DWORD start = GetTickCount();

@@ -7,19 +7,11 @@
 
 #include "platform/TextEncoding.h"
 #include "platform/TextEncodingPortable.h"
+#include "tests/support/Utf16Bytes.h"
 
 namespace {
 
 using platform::CodePage;
-
-std::string Units(const std::u16string& text) {
-    std::string bytes;
-    for (char16_t unit : text) {
-        bytes += static_cast<char>(unit & 0xFF);
-        bytes += static_cast<char>(unit >> 8);
-    }
-    return bytes;
-}
 
 const std::string kBom = "\xFF\xFE";
 
@@ -35,22 +27,22 @@ const Sample kSamples[] = {
     {"empty", ""},
     {"one byte", "<"},
     {"mark alone", kBom},
-    {"mark and ASCII", kBom + Units(u"<config/>")},
+    {"mark and ASCII", kBom + Utf16LeBytes(u"<config/>")},
     {"mark, odd length", kBom + "<"},
-    {"mark and CJK", kBom + Units(u"\u65E5\u672C\u8A9E")},
+    {"mark and CJK", kBom + Utf16LeBytes(u"\u65E5\u672C\u8A9E")},
     {"big-endian mark", "\xFE\xFF\0<\0a"},
-    {"ASCII, no mark", Units(u"<config/>")},
-    {"ASCII, no mark, odd length", Units(u"<config/>") + "x"},
-    {"Latin-1 as UTF-16", Units(u"<a>\u00E9t\u00E9</a>")},
+    {"ASCII, no mark", Utf16LeBytes(u"<config/>")},
+    {"ASCII, no mark, odd length", Utf16LeBytes(u"<config/>") + "x"},
+    {"Latin-1 as UTF-16", Utf16LeBytes(u"<a>\u00E9t\u00E9</a>")},
     {"Latin-1 bytes", "<config>\xE9t\xE9</config>"},
     {"UTF-8 CJK bytes", "<a>\xE6\x97\xA5\xE6\x9C\xAC</a>"},
-    {"CJK in ASCII markup", Units(u"<a>\u65E5\u672C\u8A9E</a>")},
-    {"CJK only", Units(u"\u65E5\u672C\u8A9E\u306E")},
-    {"two Latin letters, two CJK", Units(u"ab\u3042\u3044")},
-    {"one Latin letter, three CJK", Units(u"a\u3042\u3044\u3046"), true},
+    {"CJK in ASCII markup", Utf16LeBytes(u"<a>\u65E5\u672C\u8A9E</a>")},
+    {"CJK only", Utf16LeBytes(u"\u65E5\u672C\u8A9E\u306E")},
+    {"two Latin letters, two CJK", Utf16LeBytes(u"ab\u3042\u3044")},
+    {"one Latin letter, three CJK", Utf16LeBytes(u"a\u3042\u3044\u3046"), true},
     {"8-bit text with a zero byte", std::string("<configuration></configuration>\0\xC3(", 34), true},
-    {"lone high surrogate", Units(u"<a>\xD800</a>")},
-    {"lone low surrogate", Units(u"<a>\xDC00</a>")},
+    {"lone high surrogate", Utf16LeBytes(u"<a>\xD800</a>")},
+    {"lone low surrogate", Utf16LeBytes(u"<a>\xDC00</a>")},
 };
 
 TEST(TextEncodingAgreement, Utf16Verdicts) {
@@ -67,7 +59,7 @@ TEST(TextEncodingAgreement, Utf16Verdicts) {
 }
 
 std::string Convert(bool system, const std::u16string& text, CodePage target, int room) {
-    const std::string units = Units(text);
+    const std::string units = Utf16LeBytes(text);
     const auto* data = reinterpret_cast<const unsigned char*>(units.data());
     const int count = static_cast<int>(text.size());
     const auto convert = system ? platform::ConvertUtf16Le : platform::portable::ConvertUtf16Le;
