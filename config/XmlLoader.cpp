@@ -23,34 +23,31 @@ XmlNode Fail(XmlResults* results, int code) {
     return XmlNode();
 }
 
-// The whole file followed by kPadding zero bytes (malloc'd), or null with the failure code.
-unsigned char* ReadWholeFile(const char* path, int* size, int* code) {
+// The whole file followed by kPadding zero bytes in `bytes`, or false with the failure code.
+bool ReadWholeFile(const char* path, std::string* bytes, int* code) {
     std::FILE* file = platform::OpenForReading(path, XmlMaxFileBytes);
     if (!file) {
         *code = XmlErrorFileNotFound;
-        return nullptr;
+        return false;
     }
-    std::string bytes;
-    const platform::ReadResult read = platform::ReadWhole(file, XmlMaxFileBytes, &bytes);
+    const platform::ReadResult read = platform::ReadWhole(file, XmlMaxFileBytes, bytes);
     std::fclose(file);
-    unsigned char* buffer = nullptr;
     if (read != platform::ReadResult::Ok) {
         *code = XmlErrorFileNotFound;
-    } else if (bytes.empty()) {
-        *code = XmlErrorNoData;
-    } else if (!(buffer = static_cast<unsigned char*>(std::malloc(bytes.size() + kPadding)))) {
-        *code = XmlErrorFileNotFound;
-    } else {
-        std::memcpy(buffer, bytes.data(), bytes.size());
-        std::memset(buffer + bytes.size(), 0, kPadding);
-        *size = static_cast<int>(bytes.size());
+        return false;
     }
-    return buffer;
+    if (bytes->empty()) {
+        *code = XmlErrorNoData;
+        return false;
+    }
+    bytes->append(kPadding, '\0');
+    return true;
 }
 
 // The UTF-16 text at `units` up to its first zero character (at most `limit` units), converted
-// to the current encoding's family: UTF-8 for UTF-8, the ANSI code page otherwise.
-char* ConvertUtf16(const unsigned char* units, int limit) {
+// to the current encoding's family: UTF-8 for UTF-8, the ANSI code page otherwise. False when
+// the conversion fails.
+bool ConvertUtf16(const unsigned char* units, int limit, std::string* text) {
     int count = 0;
     while (count < limit && (units[2 * count] | units[2 * count + 1]) != 0) {
         ++count;
@@ -59,14 +56,13 @@ char* ConvertUtf16(const unsigned char* units, int limit) {
         GetEncoding() == XmlEncodingUtf8 ? platform::CodePage::Utf8 : platform::CodePage::Ansi;
     const int size = count > 0 ? platform::ConvertUtf16Le(units, count, target, nullptr, 0) : 0;
     if (count > 0 && size == 0) {
-        return nullptr;
+        return false;
     }
-    auto* text = static_cast<char*>(std::malloc(size + 1));
-    if (text) {
-        platform::ConvertUtf16Le(units, count, target, text, size);
-        text[size] = '\0';
+    text->assign(static_cast<size_t>(size), '\0');
+    if (size > 0) {
+        platform::ConvertUtf16Le(units, count, target, text->data(), size);
     }
-    return text;
+    return true;
 }
 
 void CopyCut(char* destination, int capacity, const char* text) {
@@ -91,32 +87,27 @@ XmlNode LoadFile(const char* path, const char* firstTag, XmlResults* results) {
     if (!path) {
         return Fail(results, XmlErrorFileNotFound);
     }
-    int size = 0;
+    std::string bytes;
     int code = XmlErrorNone;
-    unsigned char* buffer = ReadWholeFile(path, &size, &code);
-    if (!buffer) {
+    if (!ReadWholeFile(path, &bytes, &code)) {
         return Fail(results, code);
     }
-    char* converted = nullptr;
-    const char* text = reinterpret_cast<const char*>(buffer);
+    const auto* buffer = reinterpret_cast<const unsigned char*>(bytes.data());
+    const int size = static_cast<int>(bytes.size()) - kPadding;
+    const char* text = bytes.c_str();
+    std::string converted;
     if (platform::IsUtf16Text(buffer, size)) {
         // FF FE is the byte-order mark; EF FF has always been skipped as well.
         const int skip =
             (buffer[0] == 0xFF && buffer[1] == 0xFE) || (buffer[0] == 0xEF && buffer[1] == 0xFF) ? 2 : 0;
-        converted = ConvertUtf16(buffer + skip, (size + kPadding - skip) / 2);
-        std::free(buffer);
-        if (!converted) {
+        if (!ConvertUtf16(buffer + skip, (size + kPadding - skip) / 2, &converted)) {
             return Fail(results, XmlErrorWideCharConversion);
         }
-        buffer = nullptr;
-        text = converted;
+        text = converted.c_str();
     } else if (buffer[0] == 0xEF && buffer[1] == 0xBB && buffer[2] == 0xBF) {
         text += 3;
     }
-    XmlNode document = ParseText(text, firstTag, results);
-    std::free(buffer);
-    std::free(converted);
-    return document;
+    return ParseText(text, firstTag, results);
 }
 
 XmlNode LoadFileWithReport(const char* path, const char* firstTag, char* report, int reportSize) {
