@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -23,22 +24,20 @@ XmlNode Fail(XmlResults* results, int code) {
     return XmlNode();
 }
 
-// The whole file followed by kPadding zero bytes (malloc'd), or null with the failure code.
-unsigned char* ReadWholeFile(const char* path, int* size, int* code) {
-    std::FILE* file = platform::OpenForReading(path, XmlMaxFileBytes);
-    if (!file) {
-        *code = XmlErrorFileNotFound;
-        return nullptr;
-    }
-    std::string bytes;
-    const platform::ReadResult read = platform::ReadWhole(file, XmlMaxFileBytes, &bytes);
-    std::fclose(file);
+// The whole file, opened once; false when it cannot be read (XmlErrorFileNotFound). Paths name
+// files the Windows way.
+bool ReadFileBytes(const char* path, std::string* bytes) {
+    const platform::File file = platform::OpenForReading(platform::NativePath(path).c_str(), XmlMaxFileBytes);
+    return file && platform::ReadWhole(file.get(), XmlMaxFileBytes, bytes) == platform::ReadResult::Ok;
+}
+
+// The bytes followed by kPadding zero bytes (malloc'd), or null with the failure code.
+unsigned char* PaddedCopy(const std::string& bytes, int* size, int* code) {
     unsigned char* buffer = nullptr;
-    if (read != platform::ReadResult::Ok) {
-        *code = XmlErrorFileNotFound;
-    } else if (bytes.empty()) {
+    if (bytes.empty()) {
         *code = XmlErrorNoData;
-    } else if (!(buffer = static_cast<unsigned char*>(std::malloc(bytes.size() + kPadding)))) {
+    } else if (bytes.size() > static_cast<std::size_t>(XmlMaxFileBytes) ||
+               !(buffer = static_cast<unsigned char*>(std::malloc(bytes.size() + kPadding)))) {
         *code = XmlErrorFileNotFound;
     } else {
         std::memcpy(buffer, bytes.data(), bytes.size());
@@ -81,19 +80,14 @@ void CopyCut(char* destination, int capacity, const char* text) {
     destination[length] = '\0';
 }
 
-}  // namespace
-
-XmlNode LoadFile(const char* path, const char* firstTag, XmlResults* results) {
+XmlNode LoadBytes(const std::string& bytes, const char* firstTag, XmlResults* results) {
     if (results) {
         results->line = 0;
         results->column = 0;
     }
-    if (!path) {
-        return Fail(results, XmlErrorFileNotFound);
-    }
     int size = 0;
     int code = XmlErrorNone;
-    unsigned char* buffer = ReadWholeFile(path, &size, &code);
+    unsigned char* buffer = PaddedCopy(bytes, &size, &code);
     if (!buffer) {
         return Fail(results, code);
     }
@@ -119,15 +113,9 @@ XmlNode LoadFile(const char* path, const char* firstTag, XmlResults* results) {
     return document;
 }
 
-XmlNode LoadFileWithReport(const char* path, const char* firstTag, char* report, int reportSize) {
-    if (std::FILE* file = path ? platform::OpenForReading(path, XmlMaxFileBytes) : nullptr) {
-        unsigned char head[kDeclarationBytes];
-        const int count = static_cast<int>(std::fread(head, 1, sizeof(head), file));
-        std::fclose(file);
-        SetEncoding(DetectEncoding(head, count, true));  // undecided keeps the previous setting
-    }
-    XmlResults results{};
-    XmlNode document = LoadFile(path, firstTag, &results);
+// The report of a load that gave `results`, with the document it returned.
+XmlNode Report(const char* path, const char* firstTag, XmlNode document, const XmlResults& results, char* report,
+               int reportSize) {
     if (results.error == XmlErrorNone) {
         return document;
     }
@@ -143,4 +131,38 @@ XmlNode LoadFileWithReport(const char* path, const char* firstTag, char* report,
     }
     CopyCut(report, reportSize, text);
     return document;
+}
+
+}  // namespace
+
+XmlNode LoadFile(const char* path, const char* firstTag, XmlResults* results) {
+    std::string bytes;
+    if (!path || !ReadFileBytes(path, &bytes)) {
+        if (results) {
+            results->line = 0;
+            results->column = 0;
+        }
+        return Fail(results, XmlErrorFileNotFound);
+    }
+    return LoadBytes(bytes, firstTag, results);
+}
+
+XmlNode LoadBytesWithReport(const char* path, const std::string& bytes, const char* firstTag, char* report,
+                            int reportSize) {
+    const int head = static_cast<int>(std::min<std::size_t>(bytes.size(), kDeclarationBytes));
+    SetEncoding(DetectEncoding(reinterpret_cast<const unsigned char*>(bytes.data()), head, true));
+    XmlResults results{};
+    XmlNode document = LoadBytes(bytes, firstTag, &results);
+    return Report(path, firstTag, document, results, report, reportSize);
+}
+
+// The file is read once: the encoding is judged on the bytes that are then parsed. When it
+// cannot be read the setting is left alone.
+XmlNode LoadFileWithReport(const char* path, const char* firstTag, char* report, int reportSize) {
+    std::string bytes;
+    if (path && ReadFileBytes(path, &bytes)) {
+        return LoadBytesWithReport(path, bytes, firstTag, report, reportSize);
+    }
+    const XmlResults results{XmlErrorFileNotFound, 0, 0};
+    return Report(path, firstTag, XmlNode(), results, report, reportSize);
 }

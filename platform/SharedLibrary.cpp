@@ -11,22 +11,20 @@
 #include <unistd.h>
 
 #include <climits>
+
+#include "platform/LibrarySearch.h"
 #endif
 
 namespace platform {
 
+#ifdef _WIN32
+
 namespace {
 
-#ifdef _WIN32
-constexpr char kSeparators[] = "\\/";
-#else
-constexpr char kSeparators[] = "/";
-#endif
-
-// A path with a folder in it names one file, which must be a regular one: loading a FIFO would
-// block in open and never return. A bare name is searched for by the loader and not checked here.
+// A path with a folder in it names one file, which must be a regular one. A bare name is left to
+// the standard DLL search, which maps nothing but image files.
 bool Refused(const std::string& path, std::string* error) {
-    if (path.find_first_of(kSeparators) == std::string::npos) {
+    if (path.find_first_of("\\/") == std::string::npos) {
         return false;
     }
     const FileCheck check = CheckFile(path.c_str(), UINT64_MAX);
@@ -40,8 +38,6 @@ bool Refused(const std::string& path, std::string* error) {
 }
 
 }  // namespace
-
-#ifdef _WIN32
 
 void* OpenSharedLibrary(const std::string& path, std::string* error) {
     if (Refused(path, error)) {
@@ -71,14 +67,41 @@ std::string ExecutableDirectory() {
 
 #else
 
+// The library is opened once, without blocking, and judged on its descriptor; the loader then maps
+// that very file through /proc/self/fd, so nothing put at the path in between (a FIFO would block
+// the loader's open forever) is ever opened by it. A name without a folder is searched for first.
 void* OpenSharedLibrary(const std::string& path, std::string* error) {
-    if (Refused(path, error)) {
+    const std::string found = path.find('/') == std::string::npos ? FindLibrary(path) : path;
+    if (found.empty()) {
+        if (error) {
+            *error = "not found in LD_LIBRARY_PATH or the system's library folders";
+        }
         return nullptr;
     }
-    void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    FileCheck check;
+    File file = OpenForReading(found.c_str(), UINT64_MAX, &check);
+    if (!file) {
+        if (error) {
+            *error = found == path ? check.reason : found + " " + check.reason;
+        }
+        return nullptr;
+    }
+    const std::string descriptor = "/proc/self/fd/" + std::to_string(fileno(file.get()));
+    void* library = dlopen(descriptor.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!library && error) {
+        // The loader names the descriptor; the user knows the file.
         const char* reason = dlerror();
-        *error = reason ? reason : "unknown error";
+        std::string text = reason ? reason : "unknown error";
+        if (text.compare(0, descriptor.size() + 2, descriptor + ": ") == 0) {
+            text.erase(0, descriptor.size() + 2);
+        }
+        *error = found == path ? text : found + ": " + text;
+    }
+    if (library) {
+        // The loader hands back a library already loaded under the same name: the descriptor stays
+        // open as long as the library stays loaded (for the life of the process), so that its
+        // number, and with it the name, is never reused for another file.
+        static_cast<void>(file.release());
     }
     return library;
 }

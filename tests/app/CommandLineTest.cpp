@@ -108,7 +108,7 @@ TEST_F(CommandLineTest, CommandLineWinsOverTheEnvironmentAndPathsBecomeAbsolute)
     QDir::setCurrent(previous);
 
     ASSERT_TRUE(line.run) << line.output.toStdString();
-    EXPECT_EQ(line.scenario, Path("scenario.txt"));
+    EXPECT_EQ(line.scenario, Path("scenario.txt").toLocal8Bit());
     ApplyCommandLine(line);
     EXPECT_EQ(qgetenv("TOLVIK_BENCH_SCENARIO"), Path("scenario.txt").toLocal8Bit());
     EXPECT_EQ(qgetenv("TOLVIK_REGISTRY"), fromEnvironment);  // not given: the environment stays
