@@ -359,13 +359,13 @@ TEST(HostileRace, BridgeLibraryLoadNeverBlocks) {
     const std::string regular = folder.Path() + "/bench.so";
     std::filesystem::copy_file(TOLVIK_BENCH_LIBRARY, regular);
     const std::string path = folder.Path() + "/libq.so";
-    const SwapRace race = RaceFifoSwaps(path, regular, 200, [&] {
+    const SwapRace race = RaceFifoSwaps(path, regular, 100, [&] {
         std::string error;
         return LoadBridgeLibrary(path, &error);
     });
-    EXPECT_TRUE(race.finished) << "a load blocked";
-    EXPECT_EQ(race.opened + race.refused, 200);
-    std::printf("200 loads during %d swaps: %d loaded, %d refused\n", race.swaps, race.opened, race.refused);
+    EXPECT_TRUE(race.finished) << "a load blocked, or never met both files";
+    std::printf("%d loads during %d swaps: %d loaded, %d refused\n", race.opened + race.refused, race.swaps,
+                race.opened, race.refused);
 }
 
 // The reader counts what it reads: a device that got past the check still ends the read.
@@ -401,6 +401,16 @@ TEST(LookUp, UnusableRegistryExportSaysWhatIsWrong) {
     }
     ScopedRegistry unset(nullptr);
     EXPECT_EQ(LookUp().lines, (Lines{kNoOlder, "Vistrel X key not found"}));
+}
+
+// A path the user names is the file system's own: a backslash in it belongs to a file's name.
+// Only paths built from the host's Windows values turn backslashes into slashes.
+TEST(LookUp, RegistryPathKeepsItsBackslashes) {
+    const Installation installation({kOlder}, kCal, nullptr);
+    const std::string named = installation.folder.Path() + "/a\\b.reg";
+    std::filesystem::copy_file(installation.folder.Path() + "/hklm.reg", named);
+    ScopedRegistry registry(named.c_str());
+    EXPECT_EQ(LookUp().lines, Lines{kCalFound});
 }
 #endif  // _WIN32
 

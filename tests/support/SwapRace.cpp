@@ -19,7 +19,7 @@ SwapRace RaceFifoSwaps(const std::string& path, const std::string& regular, int 
     if (child == 0) {
         close(results[0]);
         int counts[2] = {0, 0};
-        for (int i = 0; i < count; ++i) {
+        while (counts[0] < count || counts[1] < count) {
             ++counts[attempt() ? 0 : 1];
         }
         const bool written = write(results[1], counts, sizeof counts) == static_cast<ssize_t>(sizeof counts);

@@ -13,8 +13,9 @@ struct SwapRace {
     int swaps = 0;          // renames over the path while they ran
 };
 
-// Runs `attempt` (true: it got the regular file) `count` times in a child process while this one
-// renames a FIFO and a hard link to `regular` over `path` in turn, at most `deadlineSeconds`;
-// a child still running then is killed. Call before the test starts any thread.
+// Runs `attempt` (true: it got the regular file) in a child process, until it got the regular file
+// `count` times and was refused `count` times, while this process renames a FIFO and a hard link
+// to `regular` over `path` in turn, for at most `deadlineSeconds`; a child still running then is
+// killed. Call before the test starts any thread.
 SwapRace RaceFifoSwaps(const std::string& path, const std::string& regular, int count,
                        const std::function<bool()>& attempt, int deadlineSeconds = 60);
