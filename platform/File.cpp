@@ -188,6 +188,17 @@ File OpenForReading(const char* path, std::uint64_t maxBytes, FileCheck* check) 
 
 ReadResult ReadWhole(std::FILE* file, std::uint64_t maxBytes, std::string* bytes) {
     bytes->clear();
+    // Room for what the file says it holds (never more than the limit): one allocation, no copies
+    // as the text grows. What is read is still counted.
+#ifdef _WIN32
+    const long long size = _filelengthi64(_fileno(file));
+#else
+    struct stat status;
+    const long long size = fstat(fileno(file), &status) == 0 ? static_cast<long long>(status.st_size) : 0;
+#endif
+    if (size > 0) {
+        bytes->reserve(static_cast<std::size_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(size), maxBytes)) + 1);
+    }
     char chunk[65536];
     for (;;) {
         const std::size_t count = std::fread(chunk, 1, sizeof(chunk), file);

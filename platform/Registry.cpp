@@ -98,15 +98,16 @@ RegistryRead RegistryKey::ReadString(const char* name, char* buffer, std::size_t
     if (!m_values) {
         return RegistryRead::Missing;
     }
-    const auto entry = m_values->find(FoldCase(name ? name : ""));
-    if (entry == m_values->end()) {
+    const std::string_view* found = FindValue(*m_values, name ? name : "");
+    if (!found) {
         return RegistryRead::Missing;
     }
-    const std::string& value = entry->second;
+    const std::string_view value = *found;
     if (value.size() >= size) {
         return RegistryRead::TooLong;
     }
-    std::memcpy(buffer, value.c_str(), value.size() + 1);
+    std::memcpy(buffer, value.data(), value.size());
+    buffer[value.size()] = '\0';
     return RegistryRead::Ok;
 }
 

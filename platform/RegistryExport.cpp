@@ -19,6 +19,8 @@ constexpr std::string_view kHive = "HKEY_LOCAL_MACHINE\\";
 // branch such as HKEY_LOCAL_MACHINE\SOFTWARE\Quarn Corporation stays far below this. The file is
 // read whole, so the limit bounds memory as well as time.
 constexpr std::uint64_t kMaxExportBytes = 64 * 1024 * 1024;
+// The names and values are kept in blocks of this size (one larger value gets a block of its own).
+constexpr std::size_t kBlockBytes = 1024 * 1024;
 
 // The lines of an export's bytes without their line ends: UTF-16LE after its byte-order mark
 // (converted to UTF-8), otherwise 8-bit text taken as it is, after a UTF-8 byte-order mark if there
@@ -35,7 +37,8 @@ public:
     }
 
     // False at the end of the bytes. A line longer than kMaxLine comes back cut, with `overlong` set.
-    bool Next(std::string* line, bool* overlong) {
+    // The line lies in the bytes or, converted, in this reader, until the next call.
+    bool Next(std::string_view* line, bool* overlong) {
         if (m_rest.empty()) {
             return false;
         }
@@ -43,18 +46,19 @@ public:
     }
 
 private:
-    bool NextBytes(std::string* line, bool* overlong) {
+    bool NextBytes(std::string_view* line, bool* overlong) {
         const std::size_t end = std::min(m_rest.find('\n'), m_rest.size());
         *overlong = end > kMaxLine;
-        line->assign(m_rest.data(), std::min(end, kMaxLine));
+        *line = m_rest.substr(0, std::min(end, kMaxLine));
         m_rest.remove_prefix(std::min(end + 1, m_rest.size()));
         if (!line->empty() && line->back() == '\r') {
-            line->pop_back();
+            line->remove_suffix(1);
         }
         return true;
     }
 
-    bool NextUtf16(std::string* line, bool* overlong) {
+    bool NextUtf16(std::string_view* view, bool* overlong) {
+        std::string* line = &m_converted;
         // An odd byte at the very end is half a unit: no text.
         const std::size_t units = m_rest.size() / 2;
         std::size_t end = 0;
@@ -78,10 +82,12 @@ private:
             ConvertUtf16Le(data, count, CodePage::Utf8, line->data(), size);
         }
         m_rest.remove_prefix(std::min(end + 2, m_rest.size()));
+        *view = *line;
         return true;
     }
 
     std::string_view m_rest;
+    std::string m_converted;  // the current line of UTF-16 text, as UTF-8
     bool m_utf16 = false;
 };
 
@@ -139,10 +145,26 @@ void FoldInPlace(std::string* text) {
 
 }  // namespace
 
-std::string FoldCase(std::string_view text) {
-    std::string folded(text);
-    FoldInPlace(&folded);
-    return folded;
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto fold = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+        if (fold(a[i]) != fold(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+const std::string_view* FindValue(const RegistryValues& values, std::string_view name) {
+    for (auto entry = values.rbegin(); entry != values.rend(); ++entry) {
+        if (EqualsIgnoringCase(entry->first, name)) {
+            return &entry->second;
+        }
+    }
+    return nullptr;
 }
 
 RegistryExport::RegistryExport(const char* path) {
@@ -168,7 +190,7 @@ RegistryExport::RegistryExport(const char* path) {
 
 void RegistryExport::Read(const std::string& bytes) {
     LineReader reader(bytes);
-    std::string line;
+    std::string_view line;
     bool overlong = false;
     if (!reader.Next(&line, &overlong)) {
         m_problem = "is empty";
@@ -205,10 +227,23 @@ void RegistryExport::Read(const std::string& bytes) {
             }
             current = &entry->second;
         } else if (current && !overlong && ParseStringValue(text, &name, &value)) {
-            FoldInPlace(&name);
-            (*current)[name] = value;
+            current->emplace_back(Keep(name), Keep(value));
         }
     }
+}
+
+std::string_view RegistryExport::Keep(std::string_view text) {
+    if (text.size() > m_freeBytes) {
+        const std::size_t size = std::max(text.size(), kBlockBytes);
+        m_blocks.push_back(std::make_unique_for_overwrite<char[]>(size));
+        m_free = m_blocks.back().get();
+        m_freeBytes = size;
+    }
+    const std::string_view kept(m_free, text.size());
+    std::copy(text.begin(), text.end(), m_free);
+    m_free += text.size();
+    m_freeBytes -= text.size();
+    return kept;
 }
 
 const RegistryValues* RegistryExport::FindKey(std::string_view subKey) const {

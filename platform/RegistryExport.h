@@ -1,16 +1,24 @@
 // The reader of registry export files behind RegistryKey where there is no registry.
 #pragma once
 
+#include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace platform {
 
-// The string values of one key, by name folded to upper case (the registry compares names
-// ignoring the case of ASCII letters); a later value of a name replaces an earlier one.
-using RegistryValues = std::unordered_map<std::string, std::string>;
+// The string values of one key (name, value), every one in the export's order, so that storing
+// one never compares it with those stored, nor moves them as more arrive: FindValue takes the
+// last given for a name. The text lies in the export that read them.
+using RegistryValues = std::deque<std::pair<std::string_view, std::string_view>>;
+
+// The value of `name` (ASCII letters in either case, as the registry compares names): the last one
+// given for it, as a later value replaces an earlier one. Null when there is none.
+const std::string_view* FindValue(const RegistryValues& values, std::string_view name);
 
 // An export file read once: the string values of every key under HKEY_LOCAL_MACHINE, in time
 // linear in the file's size. Lines it does not understand are skipped.
@@ -30,14 +38,19 @@ public:
 
 private:
     void Read(const std::string& bytes);
+    // A lasting copy of `text`, in blocks that never move: no value is copied again as more arrive.
+    std::string_view Keep(std::string_view text);
 
     std::string m_problem;
+    std::vector<std::unique_ptr<char[]>> m_blocks;  // the names and values
+    char* m_free = nullptr;                          // what is left of the last block
+    std::size_t m_freeBytes = 0;
     std::unordered_map<std::string, RegistryValues> m_keys;  // by folded full name, as listed
     std::vector<std::string> m_names;  // every listed name folded, cut ones too; sorted after the read
     RegistryValues m_noValues;         // of a key listed only through its subkeys
 };
 
-// ASCII letters in upper case, as the registry compares key and value names.
-std::string FoldCase(std::string_view text);
+// ASCII letters fold together, as the registry compares key and value names.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 
 }  // namespace platform
