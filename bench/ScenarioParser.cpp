@@ -1,9 +1,10 @@
 // The scenario text format (bench/README.md): one statement per line, changes to the default
 // scenario, `#` starts a comment.
 #include <algorithm>
-#include <cstdio>
 #include <optional>
 #include <string_view>
+
+#include <fmt/format.h>
 
 #include "bench/Bench.h"
 
@@ -249,10 +250,9 @@ private:
     bool Value(const Token& token, const char* what, uint32_t low, uint32_t high, T* out) {
         const std::optional<uint32_t> value = Number(token.text);
         if (!value || *value < low || *value > high) {
-            char message[160];
-            std::snprintf(message, sizeof message, "%s must be a number from %u to %u, not \"%.40s\"", what,
-                          static_cast<unsigned>(low), static_cast<unsigned>(high), token.text.c_str());
-            return Fail(message);
+            // At most 40 bytes of what was written: a long word is cut, not quoted whole.
+            return Fail(fmt::format("{} must be a number from {} to {}, not \"{}\"", what, low, high,
+                                    std::string_view(token.text).substr(0, 40)));
         }
         *out = static_cast<T>(*value);
         return true;

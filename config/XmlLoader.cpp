@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "config/Xml.h"
 #include "platform/File.h"
@@ -31,25 +32,10 @@ bool ReadFileBytes(const char* path, std::string* bytes) {
     return file && platform::ReadWhole(file.get(), XmlMaxFileBytes, bytes) == platform::ReadResult::Ok;
 }
 
-// The bytes followed by kPadding zero bytes (malloc'd), or null with the failure code.
-unsigned char* PaddedCopy(const std::string& bytes, int* size, int* code) {
-    unsigned char* buffer = nullptr;
-    if (bytes.empty()) {
-        *code = XmlErrorNoData;
-    } else if (bytes.size() > static_cast<std::size_t>(XmlMaxFileBytes) ||
-               !(buffer = static_cast<unsigned char*>(std::malloc(bytes.size() + kPadding)))) {
-        *code = XmlErrorFileNotFound;
-    } else {
-        std::memcpy(buffer, bytes.data(), bytes.size());
-        std::memset(buffer + bytes.size(), 0, kPadding);
-        *size = static_cast<int>(bytes.size());
-    }
-    return buffer;
-}
-
 // The UTF-16 text at `units` up to its first zero character (at most `limit` units), converted
-// to the current encoding's family: UTF-8 for UTF-8, the ANSI code page otherwise.
-char* ConvertUtf16(const unsigned char* units, int limit) {
+// to the current encoding's family: UTF-8 for UTF-8, the ANSI code page otherwise. False when
+// the conversion fails.
+bool ConvertUtf16(const unsigned char* units, int limit, std::string* text) {
     int count = 0;
     while (count < limit && (units[2 * count] | units[2 * count + 1]) != 0) {
         ++count;
@@ -58,14 +44,13 @@ char* ConvertUtf16(const unsigned char* units, int limit) {
         GetEncoding() == XmlEncodingUtf8 ? platform::CodePage::Utf8 : platform::CodePage::Ansi;
     const int size = count > 0 ? platform::ConvertUtf16Le(units, count, target, nullptr, 0) : 0;
     if (count > 0 && size == 0) {
-        return nullptr;
+        return false;
     }
-    auto* text = static_cast<char*>(std::malloc(size + 1));
-    if (text) {
-        platform::ConvertUtf16Le(units, count, target, text, size);
-        text[size] = '\0';
+    text->assign(static_cast<size_t>(size), '\0');
+    if (size > 0) {
+        platform::ConvertUtf16Le(units, count, target, text->data(), size);
     }
-    return text;
+    return true;
 }
 
 void CopyCut(char* destination, int capacity, const char* text) {
@@ -80,37 +65,36 @@ void CopyCut(char* destination, int capacity, const char* text) {
     destination[length] = '\0';
 }
 
-XmlNode LoadBytes(const std::string& bytes, const char* firstTag, XmlResults* results) {
+// The file's bytes parsed: empty is code 3; a copy padded with kPadding zero bytes ends the text in
+// every encoding and UTF-16.
+XmlNode LoadBytes(std::string bytes, const char* firstTag, XmlResults* results) {
     if (results) {
         results->line = 0;
         results->column = 0;
     }
-    int size = 0;
-    int code = XmlErrorNone;
-    unsigned char* buffer = PaddedCopy(bytes, &size, &code);
-    if (!buffer) {
-        return Fail(results, code);
+    if (bytes.empty()) {
+        return Fail(results, XmlErrorNoData);
     }
-    char* converted = nullptr;
-    const char* text = reinterpret_cast<const char*>(buffer);
+    if (bytes.size() > static_cast<std::size_t>(XmlMaxFileBytes)) {
+        return Fail(results, XmlErrorFileNotFound);
+    }
+    bytes.append(kPadding, '\0');
+    const auto* buffer = reinterpret_cast<const unsigned char*>(bytes.data());
+    const int size = static_cast<int>(bytes.size()) - kPadding;
+    const char* text = bytes.c_str();
+    std::string converted;
     if (platform::IsUtf16Text(buffer, size)) {
         // FF FE is the byte-order mark; EF FF has always been skipped as well.
         const int skip =
             (buffer[0] == 0xFF && buffer[1] == 0xFE) || (buffer[0] == 0xEF && buffer[1] == 0xFF) ? 2 : 0;
-        converted = ConvertUtf16(buffer + skip, (size + kPadding - skip) / 2);
-        std::free(buffer);
-        if (!converted) {
+        if (!ConvertUtf16(buffer + skip, (size + kPadding - skip) / 2, &converted)) {
             return Fail(results, XmlErrorWideCharConversion);
         }
-        buffer = nullptr;
-        text = converted;
+        text = converted.c_str();
     } else if (buffer[0] == 0xEF && buffer[1] == 0xBB && buffer[2] == 0xBF) {
         text += 3;
     }
-    XmlNode document = ParseText(text, firstTag, results);
-    std::free(buffer);
-    std::free(converted);
-    return document;
+    return ParseText(text, firstTag, results);
 }
 
 // The report of a load that gave `results`, with the document it returned.
@@ -144,7 +128,7 @@ XmlNode LoadFile(const char* path, const char* firstTag, XmlResults* results) {
         }
         return Fail(results, XmlErrorFileNotFound);
     }
-    return LoadBytes(bytes, firstTag, results);
+    return LoadBytes(std::move(bytes), firstTag, results);
 }
 
 XmlNode LoadBytesWithReport(const char* path, const std::string& bytes, const char* firstTag, char* report,

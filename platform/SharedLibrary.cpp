@@ -8,6 +8,7 @@
 #include <windows.h>
 #else
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <climits>
@@ -39,7 +40,7 @@ bool Refused(const std::string& path, std::string* error) {
 
 }  // namespace
 
-void* OpenSharedLibrary(const std::string& path, std::string* error) {
+SharedLibrary OpenSharedLibrary(const std::string& path, std::string* error) {
     if (Refused(path, error)) {
         return nullptr;
     }
@@ -47,11 +48,15 @@ void* OpenSharedLibrary(const std::string& path, std::string* error) {
     if (!module && error) {
         *error = "error " + std::to_string(GetLastError());
     }
-    return reinterpret_cast<void*>(module);
+    return SharedLibrary(reinterpret_cast<void*>(module));
 }
 
-void* FindSymbol(void* library, const char* name) {
-    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
+void SharedLibraryCloser::operator()(void* library) const {
+    FreeLibrary(static_cast<HMODULE>(library));
+}
+
+void* FindSymbol(const SharedLibrary& library, const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library.get()), name));
 }
 
 std::string ExecutableDirectory() {
@@ -70,7 +75,7 @@ std::string ExecutableDirectory() {
 // The library is opened once, without blocking, and judged on its descriptor; the loader then maps
 // that very file through /proc/self/fd, so nothing put at the path in between (a FIFO would block
 // the loader's open forever) is ever opened by it. A name without a folder is searched for first.
-void* OpenSharedLibrary(const std::string& path, std::string* error) {
+SharedLibrary OpenSharedLibrary(const std::string& path, std::string* error) {
     const std::string found = path.find('/') == std::string::npos ? FindLibrary(path) : path;
     if (found.empty()) {
         if (error) {
@@ -79,35 +84,45 @@ void* OpenSharedLibrary(const std::string& path, std::string* error) {
         return nullptr;
     }
     FileCheck check;
-    File file = OpenForReading(found.c_str(), UINT64_MAX, &check);
-    if (!file) {
+    const File file = OpenForReading(found.c_str(), UINT64_MAX, &check);
+    // A descriptor of its own, kept with the library: the loader hands back a library already
+    // loaded under the same name, so the number, and with it the name, must not be reused for
+    // another file while the library stays loaded.
+    const int kept = file ? fcntl(fileno(file.get()), F_DUPFD_CLOEXEC, 0) : -1;
+    if (kept < 0) {
         if (error) {
-            *error = found == path ? check.reason : found + " " + check.reason;
+            const std::string reason = file ? "cannot be read" : check.reason;
+            *error = found == path ? reason : found + " " + reason;
         }
         return nullptr;
     }
-    const std::string descriptor = "/proc/self/fd/" + std::to_string(fileno(file.get()));
+    const std::string descriptor = "/proc/self/fd/" + std::to_string(kept);
     void* library = dlopen(descriptor.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!library && error) {
-        // The loader names the descriptor; the user knows the file.
-        const char* reason = dlerror();
-        std::string text = reason ? reason : "unknown error";
-        if (text.compare(0, descriptor.size() + 2, descriptor + ": ") == 0) {
-            text.erase(0, descriptor.size() + 2);
+    if (!library) {
+        close(kept);
+        if (error) {
+            // The loader names the descriptor; the user knows the file.
+            const char* reason = dlerror();
+            std::string text = reason ? reason : "unknown error";
+            if (text.compare(0, descriptor.size() + 2, descriptor + ": ") == 0) {
+                text.erase(0, descriptor.size() + 2);
+            }
+            *error = found == path ? text : found + ": " + text;
         }
-        *error = found == path ? text : found + ": " + text;
+        return nullptr;
     }
-    if (library) {
-        // The loader hands back a library already loaded under the same name: the descriptor stays
-        // open as long as the library stays loaded (for the life of the process), so that its
-        // number, and with it the name, is never reused for another file.
-        static_cast<void>(file.release());
-    }
-    return library;
+    return SharedLibrary(library, SharedLibraryCloser{kept});
 }
 
-void* FindSymbol(void* library, const char* name) {
-    return dlsym(library, name);
+void SharedLibraryCloser::operator()(void* library) const {
+    dlclose(library);
+    if (descriptor >= 0) {
+        close(descriptor);
+    }
+}
+
+void* FindSymbol(const SharedLibrary& library, const char* name) {
+    return dlsym(library.get(), name);
 }
 
 std::string ExecutableDirectory() {

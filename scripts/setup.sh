@@ -6,7 +6,7 @@ set -euo pipefail
 TOLVIK_PACKAGES=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
-  libgtest-dev libgmock-dev libbenchmark-dev libtinyxml2-dev libpugixml-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libtinyxml2-dev libpugixml-dev libfmt-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils imagemagick python3 python3-xlib fonts-dejavu-core fonts-dejavu-extra
   dpkg-dev fakeroot file lintian desktop-file-utils appstream qt6-qpa-plugins

@@ -4,6 +4,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <gmock/gmock.h>
+
 #include <QAction>
 #include <QClipboard>
 #include <QDir>
@@ -134,7 +136,7 @@ TEST_F(StatusLogMenuTest, FailedSaveIsAMessageBoxAndKeepsTheEarlierFile) {
             EXPECT_FALSE(m_menu->SaveTo(test.path)) << test.what;
         }
         ASSERT_EQ(m_boxes.texts.size(), 1u) << test.what;
-        EXPECT_NE(m_boxes.texts[0].find("could not be saved"), std::string::npos) << m_boxes.texts[0];
+        EXPECT_THAT(m_boxes.texts[0], testing::HasSubstr("could not be saved")) << test.what;
         EXPECT_EQ(m_boxes.icons[0], QMessageBox::Critical);
         EXPECT_EQ(ReadAll(Path("log.txt")), "the earlier log\n") << test.what;
         EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"log.txt"})

@@ -3,6 +3,7 @@
 #include <functional>
 #include <set>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "tests/bench/Link.h"
@@ -25,9 +26,9 @@ Scenario Paired() {
     return scenario;
 }
 
-size_t CountOf(const std::vector<CAN_PDO>& frames, uint32_t cobId) {
-    return static_cast<size_t>(
-        std::count_if(frames.begin(), frames.end(), [&](const CAN_PDO& f) { return f.cobId == cobId; }));
+// Frames of one COB-ID, `count` times.
+auto HasFrames(uint32_t cobId, size_t count) {
+    return testing::Contains(testing::Field(&CAN_PDO::cobId, cobId)).Times(count);
 }
 
 class BenchBus : public ::testing::Test {
@@ -97,7 +98,7 @@ TEST_F(BenchBus, SignalStrengthNeedsValidMappedAndRestarted) {
         c.steps();
         bench::Advance(2000);
         const std::vector<CAN_PDO> frames = TakeReceived();
-        EXPECT_EQ(CountOf(frames, 0x3C8), c.flows ? 4u : 0u);
+        EXPECT_THAT(frames, HasFrames(0x3C8, c.flows ? 4u : 0u));
     }
 }
 
@@ -145,7 +146,7 @@ TEST_F(BenchBus, DefaultRemotePairsWhileTheWindowIsOpen) {
     Write(0x2010, 5, 0x00, 1);
     EXPECT_FALSE(bench::AssociationWindowOpen());
     bench::Advance(500);
-    EXPECT_EQ(CountOf(TakeReceived(), 0x3C8), 1u);
+    EXPECT_THAT(TakeReceived(), HasFrames(0x3C8, 1u));
 }
 
 TEST_F(BenchBus, PairingNeedsTheWindowOpenAtInsertionAndCompletion) {
@@ -175,7 +176,7 @@ TEST_F(BenchBus, PairingNeedsTheWindowOpenAtInsertionAndCompletion) {
         }
         bench::Advance(5000);
         EXPECT_EQ(bench::WirelessPaired(), c.paired);
-        EXPECT_EQ(CountOf(TakeReceived(), 0x2C9), c.paired ? 1u : 0u);
+        EXPECT_THAT(TakeReceived(), HasFrames(0x2C9, c.paired ? 1u : 0u));
     }
 }
 

@@ -1,5 +1,8 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -12,22 +15,17 @@
 
 namespace {
 
-bool Contains(const std::vector<std::string>& events, const std::string& event) {
-    for (const std::string& each : events) {
-        if (each == event) {
-            return true;
-        }
-    }
-    return false;
-}
+using testing::Contains;
+using testing::ElementsAre;
+using testing::Not;
 
-size_t IndexOf(const std::vector<std::string>& events, const std::string& event) {
-    for (size_t i = 0; i < events.size(); ++i) {
-        if (events[i] == event) {
-            return i;
-        }
-    }
-    return events.size();
+// The events among `wanted`, in the order they happened.
+std::vector<std::string> Among(const std::vector<std::string>& events, const std::vector<std::string>& wanted) {
+    std::vector<std::string> found;
+    std::copy_if(events.begin(), events.end(), std::back_inserter(found), [&](const std::string& event) {
+        return std::find(wanted.begin(), wanted.end(), event) != wanted.end();
+    });
+    return found;
 }
 
 TEST(StartLink, LinkUpReadsFirmwareAfterTheFieldIsReset) {
@@ -42,16 +40,11 @@ TEST(StartLink, LinkUpReadsFirmwareAfterTheFieldIsReset) {
     EXPECT_EQ(port.m_pdoRegistration[kWirelessKeyPdo].cobId, 0x1C9u);
     EXPECT_EQ(port.m_pdoRegistration[kSignalPdo].cobId, 0x3C8u);
     EXPECT_EQ(port.m_pdoRegistration[kBatteryPdo].cobId, 0x2C9u);
-    const std::vector<std::string> events = port.Events();
     // The field is reset and Associate disabled before the firmware check may enable it.
-    const size_t reset = IndexOf(events, "text:1020: ?? ");
-    const size_t disabled = IndexOf(events, "enable:1016:0");
-    const size_t enabled = IndexOf(events, "enable:1016:1");
-    ASSERT_LT(enabled, events.size());
-    EXPECT_LT(reset, disabled);
-    EXPECT_LT(disabled, enabled);
+    const std::vector<std::string> order = {"text:1020: ?? ", "enable:1016:0", "enable:1016:1"};
+    EXPECT_THAT(Among(port.Events(), order), ElementsAre(order[0], order[1], order[2]));
     EXPECT_EQ(port.Text(res::IDC_FIRMWARE), "V4.0, compatible");
-    EXPECT_FALSE(Contains(port.Lines(), "Bridge connect failed"));
+    EXPECT_THAT(port.Lines(), Not(Contains("Bridge connect failed")));
     dialog::ReleaseRunningDialog(port);
     EXPECT_EQ(g_mainDialog.load(), nullptr);
 }
@@ -65,8 +58,9 @@ TEST(StartLink, FailedLinkLogsItAndSkipsTheFirmware) {
 
     EXPECT_EQ(port.m_linkFailed, 1);
     const std::vector<std::string> events = port.Events();
-    EXPECT_LT(IndexOf(events, "box:No bridges found on the local network"),
-              IndexOf(events, "line:Bridge connect failed"));
+    const std::vector<std::string> order = {"box:No bridges found on the local network",
+                                            "line:Bridge connect failed"};
+    EXPECT_THAT(Among(events, order), ElementsAre(order[0], order[1]));
     EXPECT_EQ(events.back(), "enable:1016:0");
     EXPECT_EQ(port.Text(res::IDC_BATTERY), " ?? ");
     EXPECT_EQ(port.Text(res::IDC_FIRMWARE), "");

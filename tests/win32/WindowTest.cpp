@@ -1,6 +1,7 @@
 // Drives the real Tolvik.exe on the bench through its window, as a technician would: the bench
 // library sits beside it as QuarnCANopen.dll and the scenario comes through TOLVIK_BENCH_SCENARIO.
 //   tolvik_window_tests <folder holding Tolvik.exe and QuarnCANopen.dll>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +14,10 @@
 
 namespace {
 
+using testing::Contains;
+using testing::Not;
+using testing::Value;
+
 std::string g_exe;
 
 constexpr int kStatusLog = 1002;
@@ -21,10 +26,6 @@ constexpr int kAssociate = 1016;
 constexpr int kRemotePicture = 1017;
 constexpr int kBattery = 1020;
 constexpr int kFirmware = 1022;
-
-bool Has(const std::vector<std::string>& lines, const std::string& line) {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
 
 int ShownPicture(HWND dialog) {
     return static_cast<int>(GetWindowLongPtrA(GetDlgItem(dialog, kRemotePicture), GWLP_USERDATA));
@@ -70,13 +71,13 @@ TEST(TolvikWindow, StartsOnTheDefaultBenchAndIgnoresEnterAndEsc) {
     HWND dialog = tolvik.MainWindow();
     ASSERT_NE(dialog, nullptr);
     HWND log = GetDlgItem(dialog, kStatusLog);
-    ASSERT_TRUE(tolvik.WaitFor([&] { return Has(ListLines(log), "V4.0, compatible"); }));
+    ASSERT_TRUE(tolvik.WaitFor([&] { return Value(ListLines(log), Contains("V4.0, compatible")); }));
 
     const std::vector<std::string> lines = ListLines(log);
     const std::vector<std::string> tail(lines.end() - 4, lines.end());
     EXPECT_EQ(tail, (std::vector<std::string>{"1 bridge found", "Connected to CAN", "Found 3817-5526-02 FW",
                                               "V4.0, compatible"}));
-    EXPECT_FALSE(Has(lines, "Bridge connect failed"));
+    EXPECT_THAT(lines, Not(Contains("Bridge connect failed")));
     EXPECT_EQ(SendMessageA(log, LB_GETCURSEL, 0, 0), static_cast<LRESULT>(lines.size() - 1));
     // The widest line is wider than the list: the scroll range follows it.
     RECT client{};
@@ -123,7 +124,7 @@ TEST(TolvikWindow, NoBridgeShowsItsBoxThenOpensWithTheLinkDown) {
     HWND dialog = tolvik.MainWindow();
     ASSERT_NE(dialog, nullptr);
     HWND log = GetDlgItem(dialog, kStatusLog);
-    ASSERT_TRUE(tolvik.WaitFor([&] { return Has(ListLines(log), "Bridge connect failed"); }));
+    ASSERT_TRUE(tolvik.WaitFor([&] { return Value(ListLines(log), Contains("Bridge connect failed")); }));
     EXPECT_EQ(ListLines(log).back(), "Bridge connect failed");
     EXPECT_EQ(WindowText(GetDlgItem(dialog, kBattery)), " ?? ");
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, kAssociate)));
@@ -137,9 +138,9 @@ TEST(TolvikWindow, WiredKeyFromTheBusLightsItsKeyUntilReleased) {
     HWND dialog = tolvik.MainWindow();
     ASSERT_NE(dialog, nullptr);
     HWND log = GetDlgItem(dialog, kStatusLog);
-    ASSERT_TRUE(tolvik.WaitFor([&] { return Has(ListLines(log), "Key (Measure) down"); }));
+    ASSERT_TRUE(tolvik.WaitFor([&] { return Value(ListLines(log), Contains("Key (Measure) down")); }));
     EXPECT_EQ(ShownPicture(dialog), 142);
-    ASSERT_TRUE(tolvik.WaitFor([&] { return Has(ListLines(log), "Key up"); }));
+    ASSERT_TRUE(tolvik.WaitFor([&] { return Value(ListLines(log), Contains("Key up")); }));
     EXPECT_EQ(ShownPicture(dialog), 130);
 }
 
@@ -149,15 +150,15 @@ TEST(TolvikWindow, VirtualKeyPressAndReleaseGoOnTheBus) {
     HWND dialog = tolvik.MainWindow();
     ASSERT_NE(dialog, nullptr);
     HWND log = GetDlgItem(dialog, kStatusLog);
-    ASSERT_TRUE(tolvik.WaitFor([&] { return Has(ListLines(log), "V4.0, compatible"); }));
+    ASSERT_TRUE(tolvik.WaitFor([&] { return Value(ListLines(log), Contains("V4.0, compatible")); }));
     const size_t before = ListLines(log).size();
 
     HWND key = GetDlgItem(dialog, kKeyMeasure);
     SendMessageA(key, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    ASSERT_TRUE(tolvik.WaitFor([&] { return Has(ListLines(log), "Key (Measure) down"); }));
+    ASSERT_TRUE(tolvik.WaitFor([&] { return Value(ListLines(log), Contains("Key (Measure) down")); }));
     EXPECT_EQ(ShownPicture(dialog), 142);
     SendMessageA(key, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-    ASSERT_TRUE(tolvik.WaitFor([&] { return Has(ListLines(log), "Key up"); }));
+    ASSERT_TRUE(tolvik.WaitFor([&] { return Value(ListLines(log), Contains("Key up")); }));
 
     const std::vector<std::string> lines = ListLines(log);
     const std::vector<std::string> added(lines.begin() + static_cast<long>(before), lines.end());
@@ -166,10 +167,8 @@ TEST(TolvikWindow, VirtualKeyPressAndReleaseGoOnTheBus) {
     EXPECT_EQ(std::count(added.begin(), added.end(), "Key (Measure) down"), 1);
     EXPECT_EQ(std::count(added.begin(), added.end(), "Send key up"), 1);
     EXPECT_EQ(std::count(added.begin(), added.end(), "Key up"), 1);
-    const auto at = [&](const char* line) {
-        return std::find(added.begin(), added.end(), line) - added.begin();
-    };
-    EXPECT_LT(at("Send Measure"), at("Send key up"));
+    EXPECT_LT(std::find(added.begin(), added.end(), "Send Measure"),
+              std::find(added.begin(), added.end(), "Send key up"));
 }
 
 TEST(TolvikWindow, AssociationPairsAndTheBatteryTurnsOk) {

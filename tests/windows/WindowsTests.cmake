@@ -10,9 +10,9 @@ set(TOLVIK_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources 
 if(NOT EXISTS ${TOLVIK_GOOGLETEST_SOURCE}/googletest/CMakeLists.txt)
   message(FATAL_ERROR "No GoogleTest sources in ${TOLVIK_GOOGLETEST_SOURCE} (Debian: googletest)")
 endif()
-set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-# It defines GTest::gtest and GTest::gtest_main itself.
+# It defines GTest::gtest, GTest::gtest_main and GTest::gmock itself.
 add_subdirectory(${TOLVIK_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 find_program(TOLVIK_WINE64 wine64 PATHS /usr/lib/wine REQUIRED)
