@@ -111,8 +111,9 @@ CommandLine ParseCommandLine(const QList<QByteArray>& arguments) {
         }
         const QByteArray path = EncodeArgument(parser.value(files[i]));
         if (const QString problem = FileProblem(path); !problem.isEmpty()) {
-            return Failure(QStringLiteral("--%1 %2: %3")
-                               .arg(QString::fromLatin1(kFileOptions[i].name), QString::fromLocal8Bit(path), problem));
+            return Failure(
+                QStringLiteral("--%1 %2: %3")
+                    .arg(QString::fromLatin1(kFileOptions[i].name), QString::fromLocal8Bit(path), problem));
         }
         line.*kFileOptions[i].target = Absolute(path);
     }

@@ -70,11 +70,12 @@ bool LookUpInCalFile(MainDialogPort& dlg, const platform::RegistryKey& key, uint
             return false;
         case CalMac::TooLarge:
         case CalMac::ReadFailed:
-            dlg.AddStatusLine(("CAL file " + std::string(path) + " " +
-                               platform::ReadFailure(found == CalMac::TooLarge ? platform::ReadResult::TooLarge
-                                                                               : platform::ReadResult::Failed,
-                                                     kMaxCalFileBytes))
-                                  .c_str());
+            dlg.AddStatusLine(
+                ("CAL file " + std::string(path) + " " +
+                 platform::ReadFailure(found == CalMac::TooLarge ? platform::ReadResult::TooLarge
+                                                                 : platform::ReadResult::Failed,
+                                       kMaxCalFileBytes))
+                    .c_str());
             return false;
         case CalMac::NoToken:
             break;

@@ -39,7 +39,8 @@ void FileNotFound(MainDialogPort& dlg, const char* path) {
 // it and why.
 XmlNode Load(MainDialogPort& dlg, const char* path) {
     platform::FileCheck check;
-    const platform::File file = platform::OpenForReading(platform::NativePath(path).c_str(), XmlMaxFileBytes, &check);
+    const platform::File file =
+        platform::OpenForReading(platform::NativePath(path).c_str(), XmlMaxFileBytes, &check);
     if (check.state == platform::FileState::Missing) {
         FileNotFound(dlg, path);
         return XmlNode();

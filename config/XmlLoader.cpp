@@ -98,8 +98,8 @@ XmlNode LoadBytes(std::string bytes, const char* firstTag, XmlResults* results) 
 }
 
 // The report of a load that gave `results`, with the document it returned.
-XmlNode Report(const char* path, const char* firstTag, XmlNode document, const XmlResults& results, char* report,
-               int reportSize) {
+XmlNode Report(const char* path, const char* firstTag, XmlNode document, const XmlResults& results,
+               char* report, int reportSize) {
     if (results.error == XmlErrorNone) {
         return document;
     }

@@ -197,7 +197,9 @@ ReadResult ReadWhole(std::FILE* file, std::uint64_t maxBytes, std::string* bytes
     const long long size = fstat(fileno(file), &status) == 0 ? static_cast<long long>(status.st_size) : 0;
 #endif
     if (size > 0) {
-        bytes->reserve(static_cast<std::size_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(size), maxBytes)) + 1);
+        bytes->reserve(
+            static_cast<std::size_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(size), maxBytes)) +
+            1);
     }
     char chunk[65536];
     for (;;) {

@@ -93,7 +93,8 @@ std::vector<std::string> LibrarySearchFolders(const char* libraryPath, const std
 }
 
 std::string FindLibrary(const std::string& name) {
-    for (const std::string& folder : LibrarySearchFolders(std::getenv("LD_LIBRARY_PATH"), "/etc/ld.so.conf")) {
+    for (const std::string& folder :
+         LibrarySearchFolders(std::getenv("LD_LIBRARY_PATH"), "/etc/ld.so.conf")) {
         const std::string path = folder + "/" + name;
         struct stat status;
         if (stat(path.c_str(), &status) == 0) {

@@ -34,7 +34,7 @@ public:
 private:
     friend class RegistryKey;
 #ifndef _WIN32
-    std::string m_path;                     // empty: no export named
+    std::string m_path;  // empty: no export named
     std::optional<RegistryExport> m_export;
 #endif
 };

@@ -64,7 +64,8 @@ private:
         std::size_t end = 0;
         for (std::size_t from = 0;; from = end + 1) {
             const void* found = std::memchr(m_rest.data() + from, '\n', 2 * units - from);
-            end = found ? static_cast<std::size_t>(static_cast<const char*>(found) - m_rest.data()) : 2 * units;
+            end =
+                found ? static_cast<std::size_t>(static_cast<const char*>(found) - m_rest.data()) : 2 * units;
             if (end == 2 * units || (end % 2 == 0 && m_rest[end + 1] == '\0')) {
                 break;
             }

@@ -43,7 +43,7 @@ private:
 
     std::string m_problem;
     std::vector<std::unique_ptr<char[]>> m_blocks;  // the names and values
-    char* m_free = nullptr;                          // what is left of the last block
+    char* m_free = nullptr;                         // what is left of the last block
     std::size_t m_freeBytes = 0;
     std::unordered_map<std::string, RegistryValues> m_keys;  // by folded full name, as listed
     std::vector<std::string> m_names;  // every listed name folded, cut ones too; sorted after the read

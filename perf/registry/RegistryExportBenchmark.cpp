@@ -36,8 +36,8 @@ struct ExportFile {
         const std::size_t limit = unicode ? kBytes / 2 - 1 : kBytes;
         char line[64];
         for (;;) {
-            const int length = std::snprintf(line, sizeof line, "\"Value%07zu\"=\"C:\\\\Data\\\\%zu\"\r\n",
-                                             values, values);
+            const int length =
+                std::snprintf(line, sizeof line, "\"Value%07zu\"=\"C:\\\\Data\\\\%zu\"\r\n", values, values);
             if (text.size() + static_cast<std::size_t>(length) > limit) {
                 break;
             }
@@ -84,8 +84,8 @@ void LineScan(benchmark::State& state) {
         std::FILE* input = std::fopen(file.path.c_str(), "rb");
         std::size_t lines = 0;
         for (std::size_t count; (count = std::fread(chunk, 1, sizeof chunk, input)) > 0;) {
-            for (const char* at = chunk; (at = static_cast<const char*>(std::memchr(at, '\n', chunk + count - at)));
-                 ++at) {
+            for (const char* at = chunk;
+                 (at = static_cast<const char*>(std::memchr(at, '\n', chunk + count - at))); ++at) {
                 ++lines;
             }
         }

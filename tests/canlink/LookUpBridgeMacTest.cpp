@@ -289,8 +289,8 @@ TEST_P(HostileFile, BridgeLibraryIsNotLoaded) {
     std::string error;
     EXPECT_FALSE(LoadBridgeLibrary(path, &error));
     // A regular file of no library, however large or unreadable, is the loader's to judge.
-    const std::string expected =
-        "Cannot load the bridge library " + path + " (" + (IsRegular(row) ? "" : std::string(row.reason) + ").");
+    const std::string expected = "Cannot load the bridge library " + path + " (" +
+                                 (IsRegular(row) ? "" : std::string(row.reason) + ").");
     EXPECT_THAT(error, testing::StartsWith(expected));
 }
 
@@ -303,7 +303,8 @@ TEST_P(HostileFile, BareLibraryNameIsSearchedAndJudged) {
     const std::string fallback = folder.Path() + "/second/libtolvik-hostile.so";
     std::filesystem::create_directories(folder.Path() + "/second");
     std::filesystem::copy_file(TOLVIK_BENCH_LIBRARY, fallback);
-    const ScopedVariable libraryPath("LD_LIBRARY_PATH", (folder.Path() + "/first:" + folder.Path() + "/second").c_str());
+    const ScopedVariable libraryPath("LD_LIBRARY_PATH",
+                                     (folder.Path() + "/first:" + folder.Path() + "/second").c_str());
     std::string error;
     EXPECT_FALSE(LoadBridgeLibrary("libtolvik-hostile.so", &error));
     const std::string expected = "Cannot load the bridge library libtolvik-hostile.so (" + planted +
@@ -325,7 +326,8 @@ INSTANTIATE_TEST_SUITE_P(
 // folder), then the loader's configuration with its includes, then the default folders.
 TEST(BridgeLibrarySearch, FoldersInTheLoadersOrder) {
     TempFolder folder;
-    const std::string conf = folder.Write("ld.so.conf", "# comment\ninclude conf.d/*.conf\n/opt/a # trailing\n");
+    const std::string conf =
+        folder.Write("ld.so.conf", "# comment\ninclude conf.d/*.conf\n/opt/a # trailing\n");
     folder.Write("conf.d/1.conf", "/opt/b\n\n/opt/c:/opt/d\n");
     folder.Write("conf.d/2.conf", "include " + conf + "\n");  // includes itself: the depth ends it
     const std::vector<std::string> folders = platform::LibrarySearchFolders("/x:;/y;/z", conf);
@@ -343,7 +345,8 @@ TEST(BridgeLibrarySearch, BareNameLoadsFromTheFirstFolderThatHasIt) {
     TempFolder folder;
     std::filesystem::create_directories(folder.Path() + "/lib");
     std::filesystem::copy_file(TOLVIK_BENCH_LIBRARY, folder.Path() + "/lib/libtolvik-found.so");
-    const ScopedVariable libraryPath("LD_LIBRARY_PATH", (folder.Path() + "/empty:" + folder.Path() + "/lib").c_str());
+    const ScopedVariable libraryPath("LD_LIBRARY_PATH",
+                                     (folder.Path() + "/empty:" + folder.Path() + "/lib").c_str());
     EXPECT_EQ(platform::FindLibrary("libtolvik-found.so"), folder.Path() + "/lib/libtolvik-found.so");
     std::string error;
     EXPECT_NE(platform::OpenSharedLibrary("libtolvik-found.so", &error), nullptr) << error;

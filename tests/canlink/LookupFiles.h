@@ -22,9 +22,9 @@ public:
     // on the way made); returns that path.
     enum class Hostile {
         Folder,
-        Fifo,      // a reader opening it would wait for a writer forever
-        Device,    // a link to /dev/zero: endless zero bytes
-        Oversize,  // a sparse regular file of `bytes` bytes
+        Fifo,       // a reader opening it would wait for a writer forever
+        Device,     // a link to /dev/zero: endless zero bytes
+        Oversize,   // a sparse regular file of `bytes` bytes
         Growing,    // a link to /proc/self/pagemap: a regular file of size 0 that reads on for gigabytes
         ReadError,  // a link to /proc/self/mem: a regular file whose first read fails
     };

@@ -95,7 +95,8 @@ TEST(Registry, NoKeyWithoutAReadableExport) {
     for (const char* exportPath :
          {static_cast<const char*>(nullptr), "", missing.c_str(), folder.Path().c_str()}) {
         ScopedRegistry registry(exportPath);
-        EXPECT_FALSE(platform::RegistryKey().Open(platform::Registry(), kKey)) << (exportPath ? exportPath : "unset");
+        EXPECT_FALSE(platform::RegistryKey().Open(platform::Registry(), kKey))
+            << (exportPath ? exportPath : "unset");
     }
 }
 

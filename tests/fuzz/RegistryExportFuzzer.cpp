@@ -53,7 +53,8 @@ void CheckTerminated(const platform::Registry& registry, const platform::Registr
         for (std::size_t size :
              {std::size_t{1}, std::size_t{2}, value.size(), value.size() + 1, std::size_t{260}}) {
             std::string buffer(size, 'x');
-            const platform::RegistryRead read = opened.ReadString(std::string(name).c_str(), buffer.data(), size);
+            const platform::RegistryRead read =
+                opened.ReadString(std::string(name).c_str(), buffer.data(), size);
             if (size > 0 && std::memchr(buffer.data(), '\0', size) == nullptr) {
                 std::abort();  // an unterminated buffer
             }
