@@ -2,9 +2,15 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFileInfo>
+#include <QStringList>
+#include <cstdint>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 #include <vector>
+
+#include "app/ArgumentText.h"
+#include "platform/File.h"
 
 namespace {
 
@@ -12,7 +18,7 @@ struct FileOption {
     const char* name;
     const char* valueName;
     const char* description;
-    QString CommandLine::*target;
+    QByteArray CommandLine::*target;
 };
 
 const FileOption kFileOptions[] = {
@@ -34,24 +40,37 @@ CommandLine Failure(const QString& message) {
     return line;
 }
 
-// Empty when `path` names a file the program can read.
-QString FileProblem(const QString& path) {
-    const QFileInfo file(path);
-    if (!file.exists()) {
-        return QStringLiteral("no such file");
+// Empty when `path` names a file the program can read. Only looked at: the part that reads the
+// file opens it and judges it again.
+QString FileProblem(const QByteArray& path) {
+    switch (platform::CheckFile(path.constData(), UINT64_MAX).state) {
+        case platform::FileState::Regular:
+        case platform::FileState::TooLarge:
+            return {};
+        case platform::FileState::Missing:
+            return QStringLiteral("no such file");
+        case platform::FileState::Directory:
+        case platform::FileState::Special:
+            return QStringLiteral("not a regular file");
+        case platform::FileState::Unreadable:
+            break;
     }
-    if (!file.isFile()) {
-        return QStringLiteral("not a regular file");
+    return QStringLiteral("cannot be read");
+}
+
+// Absolute, so that a library named without a folder is not searched for on the system's path.
+QByteArray Absolute(const QByteArray& path) {
+    if (path.startsWith('/')) {
+        return path;
     }
-    if (!file.isReadable()) {
-        return QStringLiteral("cannot be read");
-    }
-    return {};
+    std::error_code failure;
+    const std::string folder = std::filesystem::current_path(failure).native();
+    return QByteArray::fromStdString(folder) + '/' + path;
 }
 
 }  // namespace
 
-CommandLine ParseCommandLine(const QStringList& arguments) {
+CommandLine ParseCommandLine(const QList<QByteArray>& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Service tool for the instrument's hand-held remote keypads."));
@@ -67,7 +86,11 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                            QString::fromLatin1(option.valueName));
         parser.addOption(files.back());
     }
-    if (!parser.parse(arguments)) {
+    QStringList texts;
+    for (const QByteArray& argument : arguments) {
+        texts.append(DecodeArgument(argument));
+    }
+    if (!parser.parse(texts)) {
         return Failure(parser.errorText());
     }
     if (!parser.positionalArguments().isEmpty()) {
@@ -86,26 +109,26 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         if (!parser.isSet(files[i])) {
             continue;
         }
-        const QString path = parser.value(files[i]);
+        const QByteArray path = EncodeArgument(parser.value(files[i]));
         if (const QString problem = FileProblem(path); !problem.isEmpty()) {
             return Failure(
-                QStringLiteral("--%1 %2: %3").arg(QString::fromLatin1(kFileOptions[i].name), path, problem));
+                QStringLiteral("--%1 %2: %3")
+                    .arg(QString::fromLatin1(kFileOptions[i].name), QString::fromLocal8Bit(path), problem));
         }
-        // Absolute, so that a library named without a folder is not searched for on the system's path.
-        line.*kFileOptions[i].target = QFileInfo(path).absoluteFilePath();
+        line.*kFileOptions[i].target = Absolute(path);
     }
     return line;
 }
 
 void ApplyCommandLine(const CommandLine& line) {
-    const std::pair<const char*, const QString*> variables[] = {
+    const std::pair<const char*, const QByteArray*> variables[] = {
         {"TOLVIK_BENCH_SCENARIO", &line.scenario},
         {"TOLVIK_BRIDGE_LIBRARY", &line.bridgeLibrary},
         {"TOLVIK_REGISTRY", &line.registry},
     };
     for (const auto& [name, value] : variables) {
         if (!value->isEmpty()) {
-            qputenv(name, value->toLocal8Bit());
+            qputenv(name, *value);
         }
     }
 }

@@ -2,8 +2,9 @@
 // TOLVIK_BENCH_SCENARIO, TOLVIK_BRIDGE_LIBRARY and TOLVIK_REGISTRY otherwise name.
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
-#include <QStringList>
 
 struct CommandLine {
     // Run the dialog, or end at once with `exitCode` after printing `output` (to stdout for
@@ -12,18 +13,19 @@ struct CommandLine {
     int exitCode = 0;
     QString output;
 
-    // Absolute paths of the files given; empty when not given.
-    QString scenario;
-    QString bridgeLibrary;
-    QString registry;
+    // Absolute paths of the files given, as the file system's bytes; empty when not given.
+    QByteArray scenario;
+    QByteArray bridgeLibrary;
+    QByteArray registry;
 };
 
 // The exit code of a command line that cannot be run.
 constexpr int kCommandLineErrorExit = 2;
 
-// Reads `arguments` (the program's name first). Needs a QCoreApplication (for the help text);
-// a file given that is not a readable regular file is an error naming it.
-CommandLine ParseCommandLine(const QStringList& arguments);
+// Reads `arguments`, the program's own bytes (argv, the program's name first), so that a file name
+// that is not UTF-8 still names its file. Needs a QCoreApplication (for the help text); a file
+// given that is not a readable regular file is an error naming it.
+CommandLine ParseCommandLine(const QList<QByteArray>& arguments);
 
 // Hands the files given to the parts that read them, through their environment variables, so
 // that the command line wins over the environment.

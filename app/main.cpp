@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
     {
         // Help, version and bad options are answered before, and without, any display.
         QCoreApplication console(argc, argv);
-        line = ParseCommandLine(console.arguments());
+        line = ParseCommandLine(QList<QByteArray>(argv, argv + argc));
     }
     if (!line.run) {
         std::fputs(line.output.toLocal8Bit().constData(), line.exitCode ? stderr : stdout);

@@ -1,57 +1,24 @@
-#include <filesystem>
-#include <fstream>
-#include <system_error>
-
 #include "bench/Bench.h"
+#include "platform/File.h"
 
 namespace bench {
 namespace {
 
 // Larger than any sensible scenario (a written one is a few kilobytes, and a flood is one line);
 // keeps a wrong path (a disk image, a log, a device) out of memory.
-constexpr std::streamsize kMaxFileBytes = 1 << 20;
+constexpr std::uint64_t kMaxFileBytes = 1 << 20;
 
-// Only a regular file is opened: a FIFO would block the open and a device never end the read.
-// The bytes are counted as they arrive, as a file may grow after it was looked at. Empty when the
-// text was read, else why not.
+// Opened once, without blocking, and judged on the open file: a FIFO swapped in at any moment
+// never blocks the open and a device never ends the read. The bytes are counted as they arrive,
+// as a file may grow after it was opened. Empty when the text was read, else why not.
 std::string ReadScenarioText(const std::string& path, std::string* text) {
-    std::error_code failure;
-    const std::filesystem::file_status status = std::filesystem::status(path, failure);
-    switch (status.type()) {
-        case std::filesystem::file_type::regular:
-            break;
-        case std::filesystem::file_type::not_found:
-            return "does not exist";
-        case std::filesystem::file_type::directory:
-            return "is a directory";
-        case std::filesystem::file_type::fifo:
-            return "is a FIFO, not a regular file";
-        case std::filesystem::file_type::character:
-        case std::filesystem::file_type::block:
-            return "is a device, not a regular file";
-        case std::filesystem::file_type::none:
-        case std::filesystem::file_type::unknown:
-            return "cannot be read";
-        default:
-            return "is not a regular file";
-    }
-    std::ifstream file(path, std::ios::binary);
+    platform::FileCheck check;
+    const platform::File file = platform::OpenForReading(path.c_str(), kMaxFileBytes, &check);
     if (!file) {
-        return "cannot be opened";
+        return check.reason;
     }
-    char chunk[4096];
-    while (file.read(chunk, sizeof chunk) || file.gcount() > 0) {
-        if (static_cast<std::streamsize>(text->size()) + file.gcount() > kMaxFileBytes) {
-            text->clear();
-            return "is larger than 1 MiB";
-        }
-        text->append(chunk, static_cast<size_t>(file.gcount()));
-    }
-    if (file.bad()) {
-        text->clear();
-        return "cannot be read";
-    }
-    return {};
+    const platform::ReadResult read = platform::ReadWhole(file.get(), kMaxFileBytes, text);
+    return read == platform::ReadResult::Ok ? std::string() : platform::ReadFailure(read, kMaxFileBytes);
 }
 
 }  // namespace

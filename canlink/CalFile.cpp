@@ -77,5 +77,5 @@ CalMac ReadCalFileMac(std::FILE* file, uint8_t mac[6]) {
             return ReadValues(line + kTokenLength, mac) ? CalMac::Found : CalMac::Unreadable;
         }
     }
-    return CalMac::NoToken;
+    return std::ferror(file) ? CalMac::ReadFailed : CalMac::NoToken;
 }

@@ -9,6 +9,7 @@ enum class CalMac {
     NoToken,     // no line begins with MACADDRESS
     Unreadable,  // the first such line does not hold six hexadecimal values
     TooLarge,    // more than kMaxCalFileBytes came before any such line
+    ReadFailed,  // reading failed before any such line
 };
 
 // Largest CAL file read: a computer's CAL file is a few kilobytes of settings; anything this large

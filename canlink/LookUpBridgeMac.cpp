@@ -1,7 +1,6 @@
 #include "canlink/LookUpBridgeMac.h"
 
 #include <cstdio>
-#include <memory>
 #include <string>
 
 #include "canlink/CalFile.h"
@@ -19,10 +18,6 @@ constexpr char kOlderInstallation[] = "SOFTWARE\\Quarn Corporation\\Install Data
 constexpr char kNewerInstallation[] = "SOFTWARE\\Quarn Corporation\\Install Data\\JVR";
 
 using Text = char[kTextSize];
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 bool ReadTargetDir(StatusSink& status, const platform::RegistryKey& key, Text& dir) {
     switch (key.ReadString("TargetDir", dir, kTextSize)) {
@@ -55,8 +50,8 @@ bool LookUpInCalFile(StatusSink& status, const platform::RegistryKey& key, uint8
     // Read without newline translation: a carriage return left at a line's end separates like
     // any other character that is neither letter nor digit.
     platform::FileCheck check;
-    const std::unique_ptr<std::FILE, FileCloser> file(
-        platform::OpenForReading(path, kMaxCalFileBytes, &check));
+    const platform::File file =
+        platform::OpenForReading(platform::NativePath(path).c_str(), kMaxCalFileBytes, &check);
     if (check.state == platform::FileState::Missing) {
         status.AddStatusLine("CAL file not found");
         return false;
@@ -65,7 +60,8 @@ bool LookUpInCalFile(StatusSink& status, const platform::RegistryKey& key, uint8
         status.AddStatusLine(("CAL file " + std::string(path) + " " + check.reason).c_str());
         return false;
     }
-    switch (ReadCalFileMac(file.get(), mac)) {
+    const CalMac found = ReadCalFileMac(file.get(), mac);
+    switch (found) {
         case CalMac::Found:
             status.AddStatusLine("MAC found in CAL file");
             return true;
@@ -73,9 +69,13 @@ bool LookUpInCalFile(StatusSink& status, const platform::RegistryKey& key, uint8
             status.AddStatusLine("MACADDRESS line in CAL file does not hold six hexadecimal values");
             return false;
         case CalMac::TooLarge:
-            status.AddStatusLine(("CAL file " + std::string(path) + " " + "is larger than " +
-                               platform::SizeText(kMaxCalFileBytes))
-                                  .c_str());
+        case CalMac::ReadFailed:
+            status.AddStatusLine(
+                ("CAL file " + std::string(path) + " " +
+                 platform::ReadFailure(found == CalMac::TooLarge ? platform::ReadResult::TooLarge
+                                                                 : platform::ReadResult::Failed,
+                                       kMaxCalFileBytes))
+                    .c_str());
             return false;
         case CalMac::NoToken:
             break;
@@ -85,9 +85,9 @@ bool LookUpInCalFile(StatusSink& status, const platform::RegistryKey& key, uint8
 }
 
 // The newer edition's route, through its configuration files.
-bool LookUpInConfiguration(StatusSink& status, uint8_t mac[6]) {
+bool LookUpInConfiguration(StatusSink& status, const platform::Registry& registry, uint8_t mac[6]) {
     platform::RegistryKey key;
-    if (!key.Open(kNewerInstallation)) {
+    if (!key.Open(registry, kNewerInstallation)) {
         status.AddStatusLine("Vistrel X key not found");
         return false;
     }
@@ -109,15 +109,17 @@ bool LookUpInConfiguration(StatusSink& status, uint8_t mac[6]) {
 }  // namespace
 
 bool LookUpBridgeMac(StatusSink& status, uint8_t mac[6]) {
-    // An unusable export is no installation, as no export is; only the line tells them apart.
-    if (const std::string problem = platform::RegistryProblem(); !problem.empty()) {
+    // Read once for the whole lookup. An unusable export is no installation, as no export is; only
+    // the line tells them apart.
+    const platform::Registry registry;
+    if (const std::string problem = registry.Problem(); !problem.empty()) {
         status.AddStatusLine(problem.c_str());
     }
     // The older installation decides the route: when it is there, only its CAL file counts.
     platform::RegistryKey older;
-    if (older.Open(kOlderInstallation)) {
+    if (older.Open(registry, kOlderInstallation)) {
         return LookUpInCalFile(status, older, mac);
     }
     status.AddStatusLine("Vistrel registry key not found. Check Vistrel X.");
-    return LookUpInConfiguration(status, mac);
+    return LookUpInConfiguration(status, registry, mac);
 }

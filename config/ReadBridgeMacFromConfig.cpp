@@ -33,20 +33,28 @@ void FileNotFound(StatusSink& dlg, const char* path) {
 }
 
 // The document of an existing configuration file; the null handle, with the report or the missing
-// file in the status log, when there is none. Warnings leave no line. A folder, a FIFO or a device
-// in a file's place, or a file too large to be a configuration, is refused before it is opened.
+// file in the status log, when there is none. Warnings leave no line. The file is opened once and
+// read within its limit: a folder, a FIFO or a device in its place, a file too large to be a
+// configuration, or one that cannot be read or grows past the limit while read gets a line naming
+// it and why.
 XmlNode Load(StatusSink& dlg, const char* path) {
-    const platform::FileCheck check = platform::CheckFile(path, XmlMaxFileBytes);
+    platform::FileCheck check;
+    const platform::File file =
+        platform::OpenForReading(platform::NativePath(path).c_str(), XmlMaxFileBytes, &check);
     if (check.state == platform::FileState::Missing) {
         FileNotFound(dlg, path);
         return XmlNode();
     }
-    if (check.state != platform::FileState::Regular) {
-        dlg.AddStatusLine(("File " + std::string(path) + " " + check.reason + ".").c_str());
+    std::string bytes;
+    const platform::ReadResult read =
+        file ? platform::ReadWhole(file.get(), XmlMaxFileBytes, &bytes) : platform::ReadResult::Failed;
+    if (read != platform::ReadResult::Ok) {
+        const std::string reason = file ? platform::ReadFailure(read, XmlMaxFileBytes) : check.reason;
+        dlg.AddStatusLine(("File " + std::string(path) + " " + reason + ".").c_str());
         return XmlNode();
     }
     char report[kPathSize] = "";
-    XmlNode document = LoadFileWithReport(path, kFirstTag, report, kPathSize);
+    XmlNode document = LoadBytesWithReport(path, bytes, kFirstTag, report, kPathSize);
     if (document.IsNull()) {
         // A report that fills the buffer may have lost its end to the cut; say so.
         const bool full = std::strlen(report) == kPathSize - 1;

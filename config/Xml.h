@@ -5,6 +5,8 @@
 // plain integers, so all handles of one tree stay on one thread.
 #pragma once
 
+#include <string>
+
 struct XmlElement;
 
 // Handle to an element record, reference counted; the default handle is the null handle, which
@@ -127,3 +129,8 @@ XmlNode LoadFile(const char* path, const char* firstTag, XmlResults* results);
 // document or null handle is returned; with `report` null it is shown in a message box and the
 // process exits with code 255.
 XmlNode LoadFileWithReport(const char* path, const char* firstTag, char* report, int reportSize);
+
+// LoadFileWithReport for a file its caller has opened and read itself (`bytes`, the whole file):
+// `path` only names the file in the report.
+XmlNode LoadBytesWithReport(const char* path, const std::string& bytes, const char* firstTag, char* report,
+                            int reportSize);

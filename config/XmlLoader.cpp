@@ -1,8 +1,10 @@
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "config/Xml.h"
 #include "platform/File.h"
@@ -23,25 +25,11 @@ XmlNode Fail(XmlResults* results, int code) {
     return XmlNode();
 }
 
-// The whole file followed by kPadding zero bytes in `bytes`, or false with the failure code.
-bool ReadWholeFile(const char* path, std::string* bytes, int* code) {
-    std::FILE* file = platform::OpenForReading(path, XmlMaxFileBytes);
-    if (!file) {
-        *code = XmlErrorFileNotFound;
-        return false;
-    }
-    const platform::ReadResult read = platform::ReadWhole(file, XmlMaxFileBytes, bytes);
-    std::fclose(file);
-    if (read != platform::ReadResult::Ok) {
-        *code = XmlErrorFileNotFound;
-        return false;
-    }
-    if (bytes->empty()) {
-        *code = XmlErrorNoData;
-        return false;
-    }
-    bytes->append(kPadding, '\0');
-    return true;
+// The whole file, opened once; false when it cannot be read (XmlErrorFileNotFound). Paths name
+// files the Windows way.
+bool ReadFileBytes(const char* path, std::string* bytes) {
+    const platform::File file = platform::OpenForReading(platform::NativePath(path).c_str(), XmlMaxFileBytes);
+    return file && platform::ReadWhole(file.get(), XmlMaxFileBytes, bytes) == platform::ReadResult::Ok;
 }
 
 // The UTF-16 text at `units` up to its first zero character (at most `limit` units), converted
@@ -77,21 +65,20 @@ void CopyCut(char* destination, int capacity, const char* text) {
     destination[length] = '\0';
 }
 
-}  // namespace
-
-XmlNode LoadFile(const char* path, const char* firstTag, XmlResults* results) {
+// The file's bytes parsed: empty is code 3; a copy padded with kPadding zero bytes ends the text in
+// every encoding and UTF-16.
+XmlNode LoadBytes(std::string bytes, const char* firstTag, XmlResults* results) {
     if (results) {
         results->line = 0;
         results->column = 0;
     }
-    if (!path) {
+    if (bytes.empty()) {
+        return Fail(results, XmlErrorNoData);
+    }
+    if (bytes.size() > static_cast<std::size_t>(XmlMaxFileBytes)) {
         return Fail(results, XmlErrorFileNotFound);
     }
-    std::string bytes;
-    int code = XmlErrorNone;
-    if (!ReadWholeFile(path, &bytes, &code)) {
-        return Fail(results, code);
-    }
+    bytes.append(kPadding, '\0');
     const auto* buffer = reinterpret_cast<const unsigned char*>(bytes.data());
     const int size = static_cast<int>(bytes.size()) - kPadding;
     const char* text = bytes.c_str();
@@ -110,15 +97,9 @@ XmlNode LoadFile(const char* path, const char* firstTag, XmlResults* results) {
     return ParseText(text, firstTag, results);
 }
 
-XmlNode LoadFileWithReport(const char* path, const char* firstTag, char* report, int reportSize) {
-    if (std::FILE* file = path ? platform::OpenForReading(path, XmlMaxFileBytes) : nullptr) {
-        unsigned char head[kDeclarationBytes];
-        const int count = static_cast<int>(std::fread(head, 1, sizeof(head), file));
-        std::fclose(file);
-        SetEncoding(DetectEncoding(head, count, true));  // undecided keeps the previous setting
-    }
-    XmlResults results{};
-    XmlNode document = LoadFile(path, firstTag, &results);
+// The report of a load that gave `results`, with the document it returned.
+XmlNode Report(const char* path, const char* firstTag, XmlNode document, const XmlResults& results,
+               char* report, int reportSize) {
     if (results.error == XmlErrorNone) {
         return document;
     }
@@ -134,4 +115,38 @@ XmlNode LoadFileWithReport(const char* path, const char* firstTag, char* report,
     }
     CopyCut(report, reportSize, text);
     return document;
+}
+
+}  // namespace
+
+XmlNode LoadFile(const char* path, const char* firstTag, XmlResults* results) {
+    std::string bytes;
+    if (!path || !ReadFileBytes(path, &bytes)) {
+        if (results) {
+            results->line = 0;
+            results->column = 0;
+        }
+        return Fail(results, XmlErrorFileNotFound);
+    }
+    return LoadBytes(std::move(bytes), firstTag, results);
+}
+
+XmlNode LoadBytesWithReport(const char* path, const std::string& bytes, const char* firstTag, char* report,
+                            int reportSize) {
+    const int head = static_cast<int>(std::min<std::size_t>(bytes.size(), kDeclarationBytes));
+    SetEncoding(DetectEncoding(reinterpret_cast<const unsigned char*>(bytes.data()), head, true));
+    XmlResults results{};
+    XmlNode document = LoadBytes(bytes, firstTag, &results);
+    return Report(path, firstTag, document, results, report, reportSize);
+}
+
+// The file is read once: the encoding is judged on the bytes that are then parsed. When it
+// cannot be read the setting is left alone.
+XmlNode LoadFileWithReport(const char* path, const char* firstTag, char* report, int reportSize) {
+    std::string bytes;
+    if (path && ReadFileBytes(path, &bytes)) {
+        return LoadBytesWithReport(path, bytes, firstTag, report, reportSize);
+    }
+    const XmlResults results{XmlErrorFileNotFound, 0, 0};
+    return Report(path, firstTag, XmlNode(), results, report, reportSize);
 }

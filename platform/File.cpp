@@ -25,7 +25,49 @@ FileCheck TooLarge(std::uint64_t maxBytes) {
     return Refused(FileState::TooLarge, "is larger than " + SizeText(maxBytes));
 }
 
-#ifndef _WIN32
+FileCheck Unreadable() {
+    return Refused(FileState::Unreadable, "cannot be read");
+}
+
+#ifdef _WIN32
+
+FileCheck FromAttributes(const char* path, std::uint64_t maxBytes) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                   ? Refused(FileState::Missing, "does not exist")
+                   : Unreadable();
+    }
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        return Refused(FileState::Directory, "is a directory");
+    }
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) {
+        return Refused(FileState::Special, "is a device, not a regular file");
+    }
+    const std::uint64_t size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return size > maxBytes ? TooLarge(maxBytes) : FileCheck{FileState::Regular, {}};
+}
+
+// The open file itself: names such as CON or a pipe's pass an attribute check.
+FileCheck Judge(std::FILE* file, std::uint64_t maxBytes) {
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
+        return Refused(FileState::Special, "is not a regular file");
+    }
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!GetFileInformationByHandle(handle, &information)) {
+        return Unreadable();
+    }
+    if (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        return Refused(FileState::Directory, "is a directory");
+    }
+    const std::uint64_t size =
+        (static_cast<std::uint64_t>(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
+    return size > maxBytes ? TooLarge(maxBytes) : FileCheck{FileState::Regular, {}};
+}
+
+#else
 
 FileCheck Judge(const struct stat& status, std::uint64_t maxBytes) {
     if (S_ISDIR(status.st_mode)) {
@@ -50,7 +92,7 @@ FileCheck FromErrno(int error) {
     if (error == ENOENT || error == ENOTDIR) {
         return Refused(FileState::Missing, "does not exist");
     }
-    return Refused(FileState::Unreadable, "cannot be read");
+    return Unreadable();
 }
 
 #endif
@@ -76,36 +118,21 @@ std::string SizeText(std::uint64_t bytes) {
 #ifdef _WIN32
 
 FileCheck CheckFile(const char* path, std::uint64_t maxBytes) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) {
-        const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
-                   ? Refused(FileState::Missing, "does not exist")
-                   : Refused(FileState::Unreadable, "cannot be read");
-    }
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        return Refused(FileState::Directory, "is a directory");
-    }
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) {
-        return Refused(FileState::Special, "is a device, not a regular file");
-    }
-    const std::uint64_t size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    return size > maxBytes ? TooLarge(maxBytes) : FileCheck{FileState::Regular, {}};
+    return FromAttributes(path, maxBytes);
 }
 
-std::FILE* OpenForReading(const char* path, std::uint64_t maxBytes, FileCheck* check) {
-    FileCheck result = CheckFile(path, maxBytes);
-    std::FILE* file = nullptr;
-    if (result.state == FileState::Regular) {
-        file = std::fopen(path, "rb");
-        if (!file) {
-            result = Refused(FileState::Unreadable, "cannot be read");
-        } else if (GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)))) != FILE_TYPE_DISK) {
-            // Names such as CON or a pipe's pass the attribute check.
-            std::fclose(file);
-            file = nullptr;
-            result = Refused(FileState::Special, "is not a regular file");
+// Windows has no FIFOs in the file system, and opening a device or pipe name does not wait: the
+// file is opened first and judged by its handle.
+File OpenForReading(const char* path, std::uint64_t maxBytes, FileCheck* check) {
+    File file(std::fopen(path, "rb"));
+    FileCheck result;
+    if (!file) {
+        result = FromAttributes(path, maxBytes);
+        if (result.state == FileState::Regular || result.state == FileState::TooLarge) {
+            result = Unreadable();
         }
+    } else if ((result = Judge(file.get(), maxBytes)).state != FileState::Regular) {
+        file.reset();
     }
     if (check) {
         *check = std::move(result);
@@ -117,32 +144,34 @@ std::FILE* OpenForReading(const char* path, std::uint64_t maxBytes, FileCheck* c
 
 FileCheck CheckFile(const char* path, std::uint64_t maxBytes) {
     struct stat status;
-    if (stat(NativePath(path).c_str(), &status) != 0) {
+    if (stat(path, &status) != 0) {
         return FromErrno(errno);
     }
-    return Judge(status, maxBytes);
+    const FileCheck check = Judge(status, maxBytes);
+    return check.state == FileState::Regular && access(path, R_OK) != 0 ? Unreadable() : check;
 }
 
-std::FILE* OpenForReading(const char* path, std::uint64_t maxBytes, FileCheck* check) {
-    const std::string native = NativePath(path);
+File OpenForReading(const char* path, std::uint64_t maxBytes, FileCheck* check) {
+    // Looked at first only so that a device is not even opened (opening a serial line or a tape
+    // acts on it); the decision is made on the open descriptor.
     FileCheck result = CheckFile(path, maxBytes);
-    std::FILE* file = nullptr;
+    File file;
     if (result.state == FileState::Regular) {
-        // Non-blocking: a FIFO put in the file's place since the check still cannot stall the open.
-        const int fd = open(native.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        // Non-blocking: a FIFO put in the file's place since the look still cannot stall the open.
+        const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
         struct stat status;
         if (fd < 0) {
             result = FromErrno(errno);
         } else if (fstat(fd, &status) != 0) {
-            result = Refused(FileState::Unreadable, "cannot be read");
+            result = Unreadable();
         } else {
             result = Judge(status, maxBytes);
         }
         if (result.state == FileState::Regular) {
             fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-            file = fdopen(fd, "rb");
+            file.reset(fdopen(fd, "rb"));
             if (!file) {
-                result = Refused(FileState::Unreadable, "cannot be read");
+                result = Unreadable();
             }
         }
         if (!file && fd >= 0) {
@@ -159,6 +188,19 @@ std::FILE* OpenForReading(const char* path, std::uint64_t maxBytes, FileCheck* c
 
 ReadResult ReadWhole(std::FILE* file, std::uint64_t maxBytes, std::string* bytes) {
     bytes->clear();
+    // Room for what the file says it holds (never more than the limit): one allocation, no copies
+    // as the text grows. What is read is still counted.
+#ifdef _WIN32
+    const long long size = _filelengthi64(_fileno(file));
+#else
+    struct stat status;
+    const long long size = fstat(fileno(file), &status) == 0 ? static_cast<long long>(status.st_size) : 0;
+#endif
+    if (size > 0) {
+        bytes->reserve(
+            static_cast<std::size_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(size), maxBytes)) +
+            1);
+    }
     char chunk[65536];
     for (;;) {
         const std::size_t count = std::fread(chunk, 1, sizeof(chunk), file);
@@ -175,6 +217,10 @@ ReadResult ReadWhole(std::FILE* file, std::uint64_t maxBytes, std::string* bytes
             return ReadResult::Ok;
         }
     }
+}
+
+std::string ReadFailure(ReadResult result, std::uint64_t maxBytes) {
+    return result == ReadResult::TooLarge ? "is larger than " + SizeText(maxBytes) : "cannot be read";
 }
 
 }  // namespace platform

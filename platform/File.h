@@ -1,15 +1,17 @@
-// Opening files named the Windows way (paths are built with backslashes and shown that way), and
-// refusing anything but a regular file of bounded size before a read can block or run forever.
+// Opening files named from outside, and refusing anything but a regular file of bounded size
+// before a read can block or run forever.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace platform {
 
 // The path as the file system takes it: unchanged on Windows, backslashes turned into slashes
-// elsewhere.
+// elsewhere. Only for paths built from the host's Windows configuration values; a path the user
+// names is the file system's already and keeps its backslashes.
 std::string NativePath(const char* path);
 
 enum class FileState {
@@ -27,21 +29,30 @@ struct FileCheck {
     std::string reason;
 };
 
-// Looks at `path` without opening it.
+// Looks at `path` without opening it (also whether this user may read it). For messages and
+// choices only: what is read is judged again on the open file.
 FileCheck CheckFile(const char* path, std::uint64_t maxBytes);
 
-// Opens a regular file of at most `maxBytes` for reading without newline translation (mode "rb").
-// The path is checked before it is opened, and opened without blocking where the platform allows,
-// so a FIFO or device never stalls the caller; the open file is checked again. nullptr when refused,
-// with `check` (if given) saying why. The caller closes the file with fclose and still counts what
-// it reads: a file may grow after it was checked.
-std::FILE* OpenForReading(const char* path, std::uint64_t maxBytes, FileCheck* check = nullptr);
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+// An open file; closed when the handle goes.
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// Opens a regular file of at most `maxBytes` for reading without newline translation. The path is
+// opened once, without blocking (a FIFO put in its place never stalls the caller), and judged on
+// the open file, so nothing swapped in after a check is read. Empty when refused, with `check`
+// (if given) saying why. The caller still counts what it reads: a file may grow after it was opened.
+File OpenForReading(const char* path, std::uint64_t maxBytes, FileCheck* check = nullptr);
 
 enum class ReadResult { Ok, TooLarge, Failed };
 
 // Reads what is left of `file` into `bytes`, counting what is actually read (a device reports no
 // size): TooLarge, with `bytes` cleared, as soon as more than `maxBytes` arrive.
 ReadResult ReadWhole(std::FILE* file, std::uint64_t maxBytes, std::string* bytes);
+
+// Why a read that was not Ok failed, to follow the file's path in a message.
+std::string ReadFailure(ReadResult result, std::uint64_t maxBytes);
 
 // "1 MiB", "16 MiB": a limit as messages state it.
 std::string SizeText(std::uint64_t bytes);

@@ -5,15 +5,15 @@
 #else
 #include <cstdlib>
 #include <cstring>
-
-#include "platform/RegistryExport.h"
 #endif
 
 namespace platform {
 
 #ifdef _WIN32
 
-std::string RegistryProblem() {
+Registry::Registry() = default;
+
+std::string Registry::Problem() const {
     return {};
 }
 
@@ -23,7 +23,7 @@ RegistryKey::~RegistryKey() {
     }
 }
 
-bool RegistryKey::Open(const char* subKey) {
+bool RegistryKey::Open(const Registry&, const char* subKey) {
     if (m_key) {
         RegCloseKey(static_cast<HKEY>(m_key));
         m_key = nullptr;
@@ -69,29 +69,25 @@ RegistryRead RegistryKey::ReadString(const char* name, char* buffer, std::size_t
 
 #else
 
-std::string RegistryProblem() {
-    const char* exportPath = std::getenv("TOLVIK_REGISTRY");
-    if (!exportPath || !*exportPath) {
+Registry::Registry() {
+    if (const char* exportPath = std::getenv("TOLVIK_REGISTRY"); exportPath && *exportPath) {
+        m_path = exportPath;
+        m_export.emplace(exportPath);
+    }
+}
+
+std::string Registry::Problem() const {
+    if (!m_export || m_export->Problem().empty()) {
         return {};
     }
-    RegistryValues unused;
-    std::string problem;
-    ReadRegistryExport(exportPath, "", &unused, &problem);
-    if (problem.empty()) {
-        return {};
-    }
-    return "Registry export " + std::string(exportPath) + " (TOLVIK_REGISTRY) " + problem;
+    return "Registry export " + m_path + " (TOLVIK_REGISTRY) " + m_export->Problem();
 }
 
 RegistryKey::~RegistryKey() = default;
 
-bool RegistryKey::Open(const char* subKey) {
-    const char* exportPath = std::getenv("TOLVIK_REGISTRY");
-    if (!exportPath || !*exportPath || !ReadRegistryExport(exportPath, subKey, &m_values)) {
-        m_values.clear();
-        return false;
-    }
-    return true;
+bool RegistryKey::Open(const Registry& registry, const char* subKey) {
+    m_values = registry.m_export ? registry.m_export->FindKey(subKey) : nullptr;
+    return m_values != nullptr;
 }
 
 RegistryRead RegistryKey::ReadString(const char* name, char* buffer, std::size_t size) const {
@@ -99,17 +95,20 @@ RegistryRead RegistryKey::ReadString(const char* name, char* buffer, std::size_t
         return RegistryRead::TooLong;
     }
     buffer[0] = '\0';
-    const std::string_view wanted = name ? name : "";
-    for (const auto& [valueName, value] : m_values) {
-        if (EqualsIgnoringCase(valueName, wanted)) {
-            if (value.size() >= size) {
-                return RegistryRead::TooLong;
-            }
-            std::memcpy(buffer, value.c_str(), value.size() + 1);
-            return RegistryRead::Ok;
-        }
+    if (!m_values) {
+        return RegistryRead::Missing;
     }
-    return RegistryRead::Missing;
+    const std::string_view* found = FindValue(*m_values, name ? name : "");
+    if (!found) {
+        return RegistryRead::Missing;
+    }
+    const std::string_view value = *found;
+    if (value.size() >= size) {
+        return RegistryRead::TooLong;
+    }
+    std::memcpy(buffer, value.data(), value.size());
+    buffer[value.size()] = '\0';
+    return RegistryRead::Ok;
 }
 
 #endif

@@ -9,15 +9,35 @@
 
 #include <cstddef>
 #include <string>
-#include <utility>
-#include <vector>
+
+#ifndef _WIN32
+#include <optional>
+
+#include "platform/RegistryExport.h"
+#endif
 
 namespace platform {
 
-// What is wrong with the registry as a status line ("Registry export ... is a directory"); empty
-// when keys can be looked up in it, and where no export is named (then no key exists). Always
-// empty on Windows.
-std::string RegistryProblem();
+// The registry as one start of the program sees it; keys are opened in it. Windows: the real
+// registry. Elsewhere: the export TOLVIK_REGISTRY names, read once when this is made.
+class Registry {
+public:
+    Registry();
+    Registry(const Registry&) = delete;
+    Registry& operator=(const Registry&) = delete;
+
+    // What is wrong with the registry as a status line ("Registry export ... is a directory"); empty
+    // when keys can be looked up in it, and where no export is named (then no key exists). Always
+    // empty on Windows.
+    std::string Problem() const;
+
+private:
+    friend class RegistryKey;
+#ifndef _WIN32
+    std::string m_path;  // empty: no export named
+    std::optional<RegistryExport> m_export;
+#endif
+};
 
 enum class RegistryRead {
     Ok,
@@ -32,9 +52,9 @@ public:
     RegistryKey(const RegistryKey&) = delete;
     RegistryKey& operator=(const RegistryKey&) = delete;
 
-    // Opens HKEY_LOCAL_MACHINE\<subKey> for reading; false when it does not exist. Key names
-    // compare ignoring case.
-    bool Open(const char* subKey);
+    // Opens HKEY_LOCAL_MACHINE\<subKey> of `registry` for reading; false when it does not exist.
+    // Key names compare ignoring case. The key must not outlive the registry.
+    bool Open(const Registry& registry, const char* subKey);
 
     // Reads the named value ("" or null for the default value) as text into `buffer` of `size` bytes.
     // The buffer always ends up zero-terminated: empty unless the result is Ok. A value that is not
@@ -45,7 +65,7 @@ private:
 #ifdef _WIN32
     void* m_key = nullptr;  // HKEY
 #else
-    std::vector<std::pair<std::string, std::string> > m_values;  // in the order the export gives them
+    const RegistryValues* m_values = nullptr;  // in the registry's export
 #endif
 };
 

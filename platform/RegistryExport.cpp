@@ -1,7 +1,8 @@
 #include "platform/RegistryExport.h"
 
-#include <cstdio>
-#include <memory>
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 #include "platform/File.h"
 #include "platform/TextEncoding.h"
@@ -15,99 +16,80 @@ namespace {
 constexpr std::size_t kMaxLine = 4096;
 constexpr std::string_view kHive = "HKEY_LOCAL_MACHINE\\";
 // Largest export read. An export of the installation keys is a few hundred bytes; even a whole
-// branch such as HKEY_LOCAL_MACHINE\SOFTWARE\Quarn Corporation stays far below this. The reader
-// streams, so the limit bounds time, not memory.
+// branch such as HKEY_LOCAL_MACHINE\SOFTWARE\Quarn Corporation stays far below this. The file is
+// read whole, so the limit bounds memory as well as time.
 constexpr std::uint64_t kMaxExportBytes = 64 * 1024 * 1024;
+// The names and values are kept in blocks of this size (one larger value gets a block of its own).
+constexpr std::size_t kBlockBytes = 1024 * 1024;
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-// The lines of an export without their line ends: UTF-16LE after its byte-order mark (converted to
-// UTF-8), otherwise 8-bit text taken as it is, after a UTF-8 byte-order mark if there is one.
+// The lines of an export's bytes without their line ends: UTF-16LE after its byte-order mark
+// (converted to UTF-8), otherwise 8-bit text taken as it is, after a UTF-8 byte-order mark if there
+// is one. Each line is found by one scan for its end, so the whole file costs linear time.
 class LineReader {
 public:
-    explicit LineReader(std::FILE* file) : m_file(file) {
-        const int first = Get();
-        const int second = Get();
-        if (first == 0xFF && second == 0xFE) {
+    explicit LineReader(std::string_view bytes) : m_rest(bytes) {
+        if (m_rest.substr(0, 2) == "\xFF\xFE") {
             m_utf16 = true;
-        } else if (!(first == 0xEF && second == 0xBB && Get() == 0xBF)) {
-            std::rewind(file);
-            m_read = 0;
+            m_rest.remove_prefix(2);
+        } else if (m_rest.substr(0, 3) == "\xEF\xBB\xBF") {
+            m_rest.remove_prefix(3);
         }
     }
 
-    // The file ended early: more than kMaxExportBytes were read.
-    bool TooLarge() const { return m_read > kMaxExportBytes; }
-
-    // False at the end of the file. A line longer than kMaxLine comes back cut, with `overlong` set.
-    bool Next(std::string* line, bool* overlong) {
-        *overlong = false;
-        line->clear();
+    // False at the end of the bytes. A line longer than kMaxLine comes back cut, with `overlong` set.
+    // The line lies in the bytes or, converted, in this reader, until the next call.
+    bool Next(std::string_view* line, bool* overlong) {
+        if (m_rest.empty()) {
+            return false;
+        }
         return m_utf16 ? NextUtf16(line, overlong) : NextBytes(line, overlong);
     }
 
 private:
-    // The next byte, counted; EOF also once the limit is passed (a file may grow after its check).
-    int Get() {
-        if (TooLarge()) {
-            return EOF;
-        }
-        const int c = std::getc(m_file);
-        m_read += c != EOF;
-        return TooLarge() ? EOF : c;
-    }
-
-    bool NextBytes(std::string* line, bool* overlong) {
-        int c = Get();
-        if (c == EOF) {
-            return false;
-        }
-        for (; c != EOF && c != '\n'; c = Get()) {
-            if (line->size() < kMaxLine) {
-                line->push_back(static_cast<char>(c));
-            } else {
-                *overlong = true;
-            }
-        }
+    bool NextBytes(std::string_view* line, bool* overlong) {
+        const std::size_t end = std::min(m_rest.find('\n'), m_rest.size());
+        *overlong = end > kMaxLine;
+        *line = m_rest.substr(0, std::min(end, kMaxLine));
+        m_rest.remove_prefix(std::min(end + 1, m_rest.size()));
         if (!line->empty() && line->back() == '\r') {
-            line->pop_back();
+            line->remove_suffix(1);
         }
         return true;
     }
 
-    bool NextUtf16(std::string* line, bool* overlong) {
-        m_units.clear();
-        int low = Get();
-        if (low == EOF) {
-            return false;
-        }
-        for (int high; low != EOF && (high = Get()) != EOF; low = Get()) {
-            if (low == '\n' && high == 0) {
+    bool NextUtf16(std::string_view* view, bool* overlong) {
+        std::string* line = &m_converted;
+        // An odd byte at the very end is half a unit: no text.
+        const std::size_t units = m_rest.size() / 2;
+        std::size_t end = 0;
+        for (std::size_t from = 0;; from = end + 1) {
+            const void* found = std::memchr(m_rest.data() + from, '\n', 2 * units - from);
+            end =
+                found ? static_cast<std::size_t>(static_cast<const char*>(found) - m_rest.data()) : 2 * units;
+            if (end == 2 * units || (end % 2 == 0 && m_rest[end + 1] == '\0')) {
                 break;
             }
-            if (m_units.size() < 2 * kMaxLine) {
-                m_units.push_back(static_cast<unsigned char>(low));
-                m_units.push_back(static_cast<unsigned char>(high));
-            } else {
-                *overlong = true;
-            }
         }
-        if (m_units.size() >= 2 && m_units[m_units.size() - 2] == '\r' && m_units.back() == 0) {
-            m_units.resize(m_units.size() - 2);
+        *overlong = end > 2 * kMaxLine;
+        std::size_t kept = std::min(end, 2 * kMaxLine);
+        if (kept >= 2 && m_rest[kept - 2] == '\r' && m_rest[kept - 1] == '\0') {
+            kept -= 2;
         }
-        const int count = static_cast<int>(m_units.size() / 2);
-        const int size = ConvertUtf16Le(m_units.data(), count, CodePage::Utf8, nullptr, 0);
+        const auto* data = reinterpret_cast<const unsigned char*>(m_rest.data());
+        const int count = static_cast<int>(kept / 2);
+        const int size = count > 0 ? ConvertUtf16Le(data, count, CodePage::Utf8, nullptr, 0) : 0;
         line->resize(size);
-        ConvertUtf16Le(m_units.data(), count, CodePage::Utf8, line->data(), size);
+        if (size > 0) {
+            ConvertUtf16Le(data, count, CodePage::Utf8, line->data(), size);
+        }
+        m_rest.remove_prefix(std::min(end + 2, m_rest.size()));
+        *view = *line;
         return true;
     }
 
-    std::FILE* m_file;
-    std::uint64_t m_read = 0;
+    std::string_view m_rest;
+    std::string m_converted;  // the current line of UTF-16 text, as UTF-8
     bool m_utf16 = false;
-    std::vector<unsigned char> m_units;  // little-endian UTF-16 of the current line
 };
 
 std::string_view Trim(std::string_view text) {
@@ -154,65 +136,12 @@ bool ParseStringValue(std::string_view line, std::string* name, std::string* val
     return ReadQuoted(Trim(rest.substr(1)), value, &rest) && Trim(rest).empty();
 }
 
-void SetValue(RegistryValues* values, std::string name, std::string value) {
-    for (auto& entry : *values) {
-        if (EqualsIgnoringCase(entry.first, name)) {
-            entry.second = std::move(value);
-            return;
+void FoldInPlace(std::string* text) {
+    for (char& c : *text) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
         }
     }
-    values->emplace_back(std::move(name), std::move(value));
-}
-
-// The key's values from the export at `path`; `refusal` says why a file cannot be used as an export
-// at all (and nothing it held counts).
-bool ReadKey(const char* path, std::string_view subKey, RegistryValues* values, std::string* refusal) {
-    FileCheck check;
-    std::unique_ptr<std::FILE, FileCloser> file(OpenForReading(path, kMaxExportBytes, &check));
-    if (!file) {
-        *refusal = check.reason;
-        return false;
-    }
-    LineReader reader(file.get());
-    std::string line;
-    bool overlong = false;
-    if (!reader.Next(&line, &overlong)) {
-        *refusal = "is empty";
-        return false;
-    }
-    const std::string_view header = Trim(line);
-    if (header != "Windows Registry Editor Version 5.00" && header != "REGEDIT4") {
-        *refusal =
-            "is not a registry export (it does not begin with REGEDIT4 or Windows Registry Editor Version "
-            "5.00)";
-        return false;
-    }
-
-    std::string wanted(kHive);
-    wanted += subKey;
-    bool found = false;
-    bool inKey = false;
-    std::string name;
-    std::string value;
-    while (reader.Next(&line, &overlong)) {
-        const std::string_view text = Trim(line);
-        if (!text.empty() && text.front() == '[') {
-            // A cut header still tells whether it lies below the key; it can never be the key itself.
-            const bool closed = !overlong && text.back() == ']';
-            const std::string_view key = text.substr(1, closed ? text.size() - 2 : std::string_view::npos);
-            inKey = closed && EqualsIgnoringCase(key, wanted);
-            const bool below = key.size() > wanted.size() && key[wanted.size()] == '\\' &&
-                               EqualsIgnoringCase(key.substr(0, wanted.size()), wanted);
-            found = found || inKey || below;
-        } else if (inKey && !overlong && ParseStringValue(text, &name, &value)) {
-            SetValue(values, name, value);
-        }
-    }
-    if (reader.TooLarge()) {
-        *refusal = "is larger than " + SizeText(kMaxExportBytes);
-        return false;
-    }
-    return found;
 }
 
 }  // namespace
@@ -230,18 +159,107 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-bool ReadRegistryExport(const char* path, std::string_view subKey, RegistryValues* values,
-                        std::string* problem) {
-    values->clear();
-    std::string refusal;
-    const bool found = ReadKey(path, subKey, values, &refusal);
-    if (!refusal.empty()) {
-        values->clear();
+const std::string_view* FindValue(const RegistryValues& values, std::string_view name) {
+    for (auto entry = values.rbegin(); entry != values.rend(); ++entry) {
+        if (EqualsIgnoringCase(entry->first, name)) {
+            return &entry->second;
+        }
     }
-    if (problem) {
-        *problem = std::move(refusal);
+    return nullptr;
+}
+
+RegistryExport::RegistryExport(const char* path) {
+    FileCheck check;
+    const File file = OpenForReading(path, kMaxExportBytes, &check);
+    if (!file) {
+        m_problem = check.reason;
+        return;
     }
-    return found && refusal.empty();
+    std::string bytes;
+    const ReadResult read = ReadWhole(file.get(), kMaxExportBytes, &bytes);
+    if (read != ReadResult::Ok) {
+        m_problem = ReadFailure(read, kMaxExportBytes);
+        return;
+    }
+    Read(bytes);
+    if (!m_problem.empty()) {
+        m_keys.clear();
+        m_names.clear();
+    }
+    std::sort(m_names.begin(), m_names.end());
+}
+
+void RegistryExport::Read(const std::string& bytes) {
+    LineReader reader(bytes);
+    std::string_view line;
+    bool overlong = false;
+    if (!reader.Next(&line, &overlong)) {
+        m_problem = "is empty";
+        return;
+    }
+    const std::string_view header = Trim(line);
+    if (header != "Windows Registry Editor Version 5.00" && header != "REGEDIT4") {
+        m_problem =
+            "is not a registry export (it does not begin with REGEDIT4 or Windows Registry Editor Version "
+            "5.00)";
+        return;
+    }
+    RegistryValues* current = nullptr;  // the values of the key whose lines these are
+    std::string name;
+    std::string value;
+    while (reader.Next(&line, &overlong)) {
+        const std::string_view text = Trim(line);
+        if (!text.empty() && text.front() == '[') {
+            // A cut header still tells which keys lie above it; it can never be a key itself.
+            const bool closed = !overlong && text.back() == ']';
+            std::string key(text.substr(1, closed ? text.size() - 2 : std::string_view::npos));
+            FoldInPlace(&key);
+            current = nullptr;
+            if (key.compare(0, kHive.size(), kHive) != 0) {
+                continue;
+            }
+            if (!closed) {
+                m_names.push_back(std::move(key));
+                continue;
+            }
+            const auto [entry, added] = m_keys.try_emplace(key);
+            if (added) {
+                m_names.push_back(std::move(key));
+            }
+            current = &entry->second;
+        } else if (current && !overlong && ParseStringValue(text, &name, &value)) {
+            current->emplace_back(Keep(name), Keep(value));
+        }
+    }
+}
+
+std::string_view RegistryExport::Keep(std::string_view text) {
+    if (text.size() > m_freeBytes) {
+        const std::size_t size = std::max(text.size(), kBlockBytes);
+        m_blocks.push_back(std::make_unique_for_overwrite<char[]>(size));
+        m_free = m_blocks.back().get();
+        m_freeBytes = size;
+    }
+    const std::string_view kept(m_free, text.size());
+    std::copy(text.begin(), text.end(), m_free);
+    m_free += text.size();
+    m_freeBytes -= text.size();
+    return kept;
+}
+
+const RegistryValues* RegistryExport::FindKey(std::string_view subKey) const {
+    std::string wanted(kHive);
+    wanted += subKey;
+    FoldInPlace(&wanted);
+    if (const auto entry = m_keys.find(wanted); entry != m_keys.end()) {
+        return &entry->second;
+    }
+    wanted += '\\';
+    const auto below = std::lower_bound(m_names.begin(), m_names.end(), wanted);
+    if (below != m_names.end() && below->compare(0, wanted.size(), wanted) == 0) {
+        return &m_noValues;
+    }
+    return nullptr;
 }
 
 }  // namespace platform

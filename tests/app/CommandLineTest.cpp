@@ -2,12 +2,17 @@
 // file wins over the environment).
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cstdio>
+#include <utility>
+#include <vector>
 
+#include "app/ArgumentText.h"
 #include "app/CommandLine.h"
 
 namespace {
@@ -32,6 +37,40 @@ ToolRun RunTolvik(const QStringList& arguments) {
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             QString::fromLocal8Bit(process.readAllStandardOutput()),
             QString::fromLocal8Bit(process.readAllStandardError())};
+}
+
+// The program run with arguments as raw bytes (QProcess would encode them as text), without a
+// display: its exit code and what it wrote to stderr.
+std::pair<int, QByteArray> RunWithBytes(const std::vector<QByteArray>& arguments) {
+    int errors[2];
+    if (pipe(errors) != 0) {
+        return {-1, {}};
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(errors[1], STDERR_FILENO);
+        close(errors[0]);
+        unsetenv("DISPLAY");
+        unsetenv("WAYLAND_DISPLAY");
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+        std::vector<char*> argv{const_cast<char*>(TOLVIK_EXECUTABLE)};
+        for (const QByteArray& argument : arguments) {
+            argv.push_back(const_cast<char*>(argument.constData()));
+        }
+        argv.push_back(nullptr);
+        execv(TOLVIK_EXECUTABLE, argv.data());
+        _exit(127);
+    }
+    close(errors[1]);
+    QByteArray text;
+    char chunk[4096];
+    for (ssize_t count; (count = read(errors[0], chunk, sizeof chunk)) > 0;) {
+        text.append(chunk, count);
+    }
+    close(errors[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text};
 }
 
 class CommandLineTest : public ::testing::Test {
@@ -108,12 +147,38 @@ TEST_F(CommandLineTest, CommandLineWinsOverTheEnvironmentAndPathsBecomeAbsolute)
     QDir::setCurrent(previous);
 
     ASSERT_TRUE(line.run) << line.output.toStdString();
-    EXPECT_EQ(line.scenario, Path("scenario.txt"));
+    EXPECT_EQ(line.scenario, Path("scenario.txt").toLocal8Bit());
     ApplyCommandLine(line);
     EXPECT_EQ(qgetenv("TOLVIK_BENCH_SCENARIO"), Path("scenario.txt").toLocal8Bit());
     EXPECT_EQ(qgetenv("TOLVIK_REGISTRY"), fromEnvironment);  // not given: the environment stays
     qunsetenv("TOLVIK_REGISTRY");
     qunsetenv("TOLVIK_BENCH_SCENARIO");
+}
+
+// A file name is any bytes but '/' and NUL: not UTF-8, a lone surrogate's encoding, a backslash.
+TEST_F(CommandLineTest, PathsKeepTheirBytes) {
+    const QByteArray folder = QFile::encodeName(m_dir.path());
+    const QByteArray names[] = {"\xFF\xFE.txt", "a\\b.txt", "caf\xC3\xA9.txt", "\xED\xA0\x80.txt", "\xC3"};
+    for (const QByteArray& name : names) {
+        const QByteArray path = folder + '/' + name;
+        ASSERT_EQ(EncodeArgument(DecodeArgument(path)), path);
+        {
+            std::FILE* written = std::fopen(path.constData(), "wb");
+            ASSERT_NE(written, nullptr) << name.toHex().toStdString();
+            std::fclose(written);
+        }
+        const CommandLine line = ParseCommandLine({"tolvik", "--registry=" + path, "--scenario", path});
+        ASSERT_TRUE(line.run) << line.output.toStdString();
+        EXPECT_EQ(line.scenario, path);
+        EXPECT_EQ(line.registry, path);
+
+        // Through the program: the scenario passes, so the line is about the missing registry.
+        const auto [code, err] = RunWithBytes({"--scenario", path, "--registry", path + ".missing"});
+        EXPECT_EQ(code, kCommandLineErrorExit) << err.toStdString();
+        EXPECT_TRUE(err.startsWith("tolvik: --registry ")) << err.toStdString();
+        EXPECT_TRUE(err.endsWith(".missing: no such file\n")) << err.toStdString();
+        std::remove(path.constData());
+    }
 }
 
 }  // namespace

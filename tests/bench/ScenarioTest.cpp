@@ -7,12 +7,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
+#include <cstdio>
 #include <functional>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "bench/Bench.h"
+#ifndef _WIN32
+#include "tests/support/SwapRace.h"
+#endif
 
 namespace {
 
@@ -250,9 +254,16 @@ TEST(BenchScenario, StartupFallsBackToNoBridges) {
     mkfifo(fifo.c_str(), 0600);
     std::ofstream(large) << "fault connect-refused\n";
     std::filesystem::resize_file(large, (1 << 20) + 1);
+    // Regular files by their type that read on past the limit, or fail to read.
+    const std::string growing = (folder / "growing.txt").string();
+    const std::string failing = (folder / "failing.txt").string();
+    std::filesystem::create_symlink("/proc/self/pagemap", growing);
+    std::filesystem::create_symlink("/proc/self/mem", failing);
     for (const auto& [path, reason] :
          {std::pair<std::string, std::string>{fifo, "is a FIFO, not a regular file"},
-          {large, "is larger than 1 MiB"}}) {
+          {large, "is larger than 1 MiB"},
+          {growing, "is larger than 1 MiB"},
+          {failing, "cannot be read"}}) {
         EXPECT_TRUE(bench::StartupScenario(path.c_str(), &message).bridges.empty());
         EXPECT_EQ(message, "scenario file " + path + " not used: " + reason +
                                "; running with no bridges on the network");
@@ -265,5 +276,27 @@ TEST(BenchScenario, StartupFallsBackToNoBridges) {
     EXPECT_TRUE(bench::StartupScenario(demo.c_str(), &message).wirelessPaired);
     EXPECT_TRUE(message.empty());
 }
+
+#ifndef _WIN32
+// The check-then-open race, provoked: a FIFO renamed over the scenario file again and again while
+// it is read. The file is judged on what was opened, so no read blocks.
+TEST(BenchScenario, FifoSwappedOverTheFileNeverBlocksTheRead) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("tolvik-scenario-race-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    const std::string regular = (folder / "regular.txt").string();
+    std::ofstream(regular) << "fault connect-refused\n";
+    const std::string path = (folder / "scenario.txt").string();
+    const SwapRace race = RaceFifoSwaps(path, regular, 200, [&] {
+        Scenario scenario;
+        std::string error;
+        return bench::LoadScenarioFile(path, &scenario, &error);
+    });
+    std::filesystem::remove_all(folder);
+    EXPECT_TRUE(race.finished) << "a read blocked, or never met both files";
+    std::printf("%d reads during %d swaps: %d read, %d refused\n", race.opened + race.refused, race.swaps,
+                race.opened, race.refused);
+}
+#endif
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -22,6 +23,10 @@
 #include "tests/support/RecordingPort.h"
 #ifdef _WIN32
 #include "tests/windows/RegistryKeys.h"
+#else
+#include "platform/LibrarySearch.h"
+#include "platform/SharedLibrary.h"
+#include "tests/support/SwapRace.h"
 #endif
 
 namespace {
@@ -235,6 +240,11 @@ std::string Reason(const HostileRow& row, const std::string& limit) {
     return reason;
 }
 
+// Regular files that are too large or cannot be read; as a library, the loader's to judge.
+bool IsRegular(const HostileRow& row) {
+    return row.kind == Hostile::Oversize || row.kind == Hostile::Growing || row.kind == Hostile::ReadError;
+}
+
 const std::string kCalPath = "{dir}\\vistrel\\cfg\\" + HostName() + ".1";
 const std::string kMainConfig = "{dir}\\jvr\\bin\\MainUI.exe.config";
 
@@ -278,9 +288,27 @@ TEST_P(HostileFile, BridgeLibraryIsNotLoaded) {
     const std::string path = folder.Plant("libbridge.so", row.kind, 1 << 20);
     std::string error;
     EXPECT_FALSE(LoadBridgeLibrary(path, &error));
-    // A large file of no library is the loader's to judge.
+    // A regular file of no library, however large or unreadable, is the loader's to judge.
     const std::string expected = "Cannot load the bridge library " + path + " (" +
-                                 (row.kind == Hostile::Oversize ? "" : std::string(row.reason) + ").");
+                                 (IsRegular(row) ? "" : std::string(row.reason) + ").");
+    EXPECT_THAT(error, testing::StartsWith(expected));
+}
+
+// A library named without a folder is found by the program in the loader's folders and judged
+// like any other: a FIFO first in LD_LIBRARY_PATH is refused, not waited on.
+TEST_P(HostileFile, BareLibraryNameIsSearchedAndJudged) {
+    const HostileRow& row = GetParam();
+    TempFolder folder;
+    const std::string planted = folder.Plant("first/libtolvik-hostile.so", row.kind, 1 << 20);
+    const std::string fallback = folder.Path() + "/second/libtolvik-hostile.so";
+    std::filesystem::create_directories(folder.Path() + "/second");
+    std::filesystem::copy_file(TOLVIK_BENCH_LIBRARY, fallback);
+    const ScopedVariable libraryPath("LD_LIBRARY_PATH",
+                                     (folder.Path() + "/first:" + folder.Path() + "/second").c_str());
+    std::string error;
+    EXPECT_FALSE(LoadBridgeLibrary("libtolvik-hostile.so", &error));
+    const std::string expected = "Cannot load the bridge library libtolvik-hostile.so (" + planted +
+                                 (IsRegular(row) ? ": " : " " + std::string(row.reason) + ").");
     EXPECT_THAT(error, testing::StartsWith(expected));
 }
 
@@ -289,8 +317,60 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(HostileRow{"Folder", Hostile::Folder, "is a directory"},
                     HostileRow{"Fifo", Hostile::Fifo, "is a FIFO, not a regular file"},
                     HostileRow{"DevZero", Hostile::Device, "is a device, not a regular file"},
-                    HostileRow{"Oversize", Hostile::Oversize, "is larger than {limit}"}),
+                    HostileRow{"Oversize", Hostile::Oversize, "is larger than {limit}"},
+                    HostileRow{"GrowsPastTheLimit", Hostile::Growing, "is larger than {limit}"},
+                    HostileRow{"ReadFails", Hostile::ReadError, "cannot be read"}),
     [](const testing::TestParamInfo<HostileRow>& info) { return std::string(info.param.name); });
+
+// The search itself: LD_LIBRARY_PATH in its order (either separator, an empty entry the current
+// folder), then the loader's configuration with its includes, then the default folders.
+TEST(BridgeLibrarySearch, FoldersInTheLoadersOrder) {
+    TempFolder folder;
+    const std::string conf =
+        folder.Write("ld.so.conf", "# comment\ninclude conf.d/*.conf\n/opt/a # trailing\n");
+    folder.Write("conf.d/1.conf", "/opt/b\n\n/opt/c:/opt/d\n");
+    folder.Write("conf.d/2.conf", "include " + conf + "\n");  // includes itself: the depth ends it
+    const std::vector<std::string> folders = platform::LibrarySearchFolders("/x:;/y;/z", conf);
+    ASSERT_GE(folders.size(), 6u);
+    EXPECT_EQ(std::vector<std::string>(folders.begin(), folders.begin() + 4),
+              (std::vector<std::string>{"/x", ".", "/y", "/z"}));
+    EXPECT_EQ(std::vector<std::string>(folders.begin() + 4, folders.begin() + 8),
+              (std::vector<std::string>{"/opt/b", "/opt/c", "/opt/d", "/opt/b"}));
+    EXPECT_EQ(std::vector<std::string>(folders.end() - 2, folders.end()),
+              (std::vector<std::string>{"/lib", "/usr/lib"}));
+    EXPECT_NE(std::find(folders.begin(), folders.end(), "/opt/a"), folders.end());
+}
+
+TEST(BridgeLibrarySearch, BareNameLoadsFromTheFirstFolderThatHasIt) {
+    TempFolder folder;
+    std::filesystem::create_directories(folder.Path() + "/lib");
+    std::filesystem::copy_file(TOLVIK_BENCH_LIBRARY, folder.Path() + "/lib/libtolvik-found.so");
+    const ScopedVariable libraryPath("LD_LIBRARY_PATH",
+                                     (folder.Path() + "/empty:" + folder.Path() + "/lib").c_str());
+    EXPECT_EQ(platform::FindLibrary("libtolvik-found.so"), folder.Path() + "/lib/libtolvik-found.so");
+    std::string error;
+    EXPECT_NE(platform::OpenSharedLibrary("libtolvik-found.so", &error), nullptr) << error;
+    EXPECT_FALSE(LoadBridgeLibrary("libtolvik-nowhere.so", &error));
+    EXPECT_EQ(error,
+              "Cannot load the bridge library libtolvik-nowhere.so (not found in LD_LIBRARY_PATH or the "
+              "system's library folders).");
+}
+
+// The check-then-open race, provoked: a FIFO renamed over the library's path while it is loaded,
+// again and again. The load is judged on the file it opened and maps that file, so it never blocks.
+TEST(HostileRace, BridgeLibraryLoadNeverBlocks) {
+    TempFolder folder;
+    const std::string regular = folder.Path() + "/bench.so";
+    std::filesystem::copy_file(TOLVIK_BENCH_LIBRARY, regular);
+    const std::string path = folder.Path() + "/libq.so";
+    const SwapRace race = RaceFifoSwaps(path, regular, 100, [&] {
+        std::string error;
+        return LoadBridgeLibrary(path, &error);
+    });
+    EXPECT_TRUE(race.finished) << "a load blocked, or never met both files";
+    std::printf("%d loads during %d swaps: %d loaded, %d refused\n", race.opened + race.refused, race.swaps,
+                race.opened, race.refused);
+}
 
 // The reader counts what it reads: a device that got past the check still ends the read.
 TEST(LookUp, CalReaderStopsAtItsLimit) {
@@ -325,6 +405,16 @@ TEST(LookUp, UnusableRegistryExportSaysWhatIsWrong) {
     }
     ScopedRegistry unset(nullptr);
     EXPECT_EQ(LookUp().lines, (Lines{kNoOlder, "Vistrel X key not found"}));
+}
+
+// A path the user names is the file system's own: a backslash in it belongs to a file's name.
+// Only paths built from the host's Windows values turn backslashes into slashes.
+TEST(LookUp, RegistryPathKeepsItsBackslashes) {
+    const Installation installation({kOlder}, kCal, nullptr);
+    const std::string named = installation.folder.Path() + "/a\\b.reg";
+    std::filesystem::copy_file(installation.folder.Path() + "/hklm.reg", named);
+    ScopedRegistry registry(named.c_str());
+    EXPECT_EQ(LookUp().lines, Lines{kCalFound});
 }
 #endif  // _WIN32
 

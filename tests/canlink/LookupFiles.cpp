@@ -53,6 +53,12 @@ std::string TempFolder::Plant(const std::string& relative, Hostile kind, unsigne
             std::ofstream(path, std::ios::binary) << "REGEDIT4\n";
             std::filesystem::resize_file(path, bytes);
             break;
+        case Hostile::Growing:
+            std::filesystem::create_symlink("/proc/self/pagemap", path);
+            break;
+        case Hostile::ReadError:
+            std::filesystem::create_symlink("/proc/self/mem", path);
+            break;
     }
     return path.string();
 }
@@ -60,14 +66,14 @@ std::string TempFolder::Plant(const std::string& relative, Hostile kind, unsigne
 
 namespace {
 
-void SetRegistryVariable(const char* value) {
+void SetVariable(const char* name, const char* value) {
 #ifdef _WIN32
-    _putenv_s("TOLVIK_REGISTRY", value ? value : "");  // an empty value removes it
+    _putenv_s(name, value ? value : "");  // an empty value removes it
 #else
     if (value) {
-        setenv("TOLVIK_REGISTRY", value, 1);
+        setenv(name, value, 1);
     } else {
-        unsetenv("TOLVIK_REGISTRY");
+        unsetenv(name);
     }
 #endif
 }
@@ -85,15 +91,15 @@ std::string Quoted(const std::string& text) {
 
 }  // namespace
 
-ScopedRegistry::ScopedRegistry(const char* path) {
-    const char* previous = std::getenv("TOLVIK_REGISTRY");
+ScopedVariable::ScopedVariable(const char* name, const char* value) : m_name(name) {
+    const char* previous = std::getenv(name);
     m_had = previous != nullptr;
     m_previous = previous ? previous : "";
-    SetRegistryVariable(path);
+    SetVariable(name, value);
 }
 
-ScopedRegistry::~ScopedRegistry() {
-    SetRegistryVariable(m_had ? m_previous.c_str() : nullptr);
+ScopedVariable::~ScopedVariable() {
+    SetVariable(m_name.c_str(), m_had ? m_previous.c_str() : nullptr);
 }
 
 std::string RegistryExport(ExportForm form, const std::vector<ExportKey>& keys) {

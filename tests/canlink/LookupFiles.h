@@ -22,9 +22,11 @@ public:
     // on the way made); returns that path.
     enum class Hostile {
         Folder,
-        Fifo,      // a reader opening it would wait for a writer forever
-        Device,    // a link to /dev/zero: endless zero bytes
-        Oversize,  // a sparse regular file of `bytes` bytes
+        Fifo,       // a reader opening it would wait for a writer forever
+        Device,     // a link to /dev/zero: endless zero bytes
+        Oversize,   // a sparse regular file of `bytes` bytes
+        Growing,    // a link to /proc/self/pagemap: a regular file of size 0 that reads on for gigabytes
+        ReadError,  // a link to /proc/self/mem: a regular file whose first read fails
     };
     std::string Plant(const std::string& relative, Hostile kind, unsigned long long bytes = 0) const;
 
@@ -32,17 +34,25 @@ private:
     std::string m_path;
 };
 
-// Sets TOLVIK_REGISTRY to `path` (null: unsets it) and restores the previous state on destruction.
-class ScopedRegistry {
+// Sets the environment variable `name` to `value` (null: unsets it) and restores the previous state
+// on destruction.
+class ScopedVariable {
 public:
-    explicit ScopedRegistry(const char* path);
-    ~ScopedRegistry();
-    ScopedRegistry(const ScopedRegistry&) = delete;
-    ScopedRegistry& operator=(const ScopedRegistry&) = delete;
+    ScopedVariable(const char* name, const char* value);
+    ~ScopedVariable();
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
 
 private:
+    std::string m_name;
     bool m_had;
     std::string m_previous;
+};
+
+// TOLVIK_REGISTRY set to `path` (null: unset) for a test's duration.
+class ScopedRegistry : public ScopedVariable {
+public:
+    explicit ScopedRegistry(const char* path) : ScopedVariable("TOLVIK_REGISTRY", path) {}
 };
 
 struct ExportKey {

@@ -34,7 +34,8 @@ TEST_P(ExportRead, KeyAndValue) {
     ScopedRegistry registry(folder.Write("export.reg", row.file).c_str());
 
     platform::RegistryKey key;
-    ASSERT_EQ(key.Open(kKey), row.opens);
+    const platform::Registry read;
+    ASSERT_EQ(key.Open(read, kKey), row.opens);
     char buffer[260];
     std::fill(std::begin(buffer), std::end(buffer), 'x');
     EXPECT_EQ(key.ReadString(row.value, buffer, sizeof(buffer)), row.read);
@@ -94,7 +95,8 @@ TEST(Registry, NoKeyWithoutAReadableExport) {
     for (const char* exportPath :
          {static_cast<const char*>(nullptr), "", missing.c_str(), folder.Path().c_str()}) {
         ScopedRegistry registry(exportPath);
-        EXPECT_FALSE(platform::RegistryKey().Open(kKey)) << (exportPath ? exportPath : "unset");
+        EXPECT_FALSE(platform::RegistryKey().Open(platform::Registry(), kKey))
+            << (exportPath ? exportPath : "unset");
     }
 }
 

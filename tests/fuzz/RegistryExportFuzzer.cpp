@@ -43,18 +43,18 @@ std::string Utf16Le(const std::string& text) {
     return units;
 }
 
-void CheckTerminated(const char* key) {
+void CheckTerminated(const platform::Registry& registry, const platform::RegistryValues& values,
+                     const char* key) {
     platform::RegistryKey opened;
-    if (!opened.Open(key)) {
-        return;
+    if (!opened.Open(registry, key)) {
+        std::abort();  // the export holds the key
     }
-    platform::RegistryValues values;
-    platform::ReadRegistryExport(g_narrow.c_str(), key, &values);
     for (const auto& [name, value] : values) {
         for (std::size_t size :
              {std::size_t{1}, std::size_t{2}, value.size(), value.size() + 1, std::size_t{260}}) {
             std::string buffer(size, 'x');
-            const platform::RegistryRead read = opened.ReadString(name.c_str(), buffer.data(), size);
+            const platform::RegistryRead read =
+                opened.ReadString(std::string(name).c_str(), buffer.data(), size);
             if (size > 0 && std::memchr(buffer.data(), '\0', size) == nullptr) {
                 std::abort();  // an unterminated buffer
             }
@@ -87,17 +87,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     Write(g_narrow, "REGEDIT4\r\n" + body);
     Write(g_wide, "\xFF\xFE" + Utf16Le("Windows Registry Editor Version 5.00\r\n" + body));
+    const platform::RegistryExport narrow(g_narrow.c_str());
+    const platform::RegistryExport wide(g_wide.c_str());
+    if (!narrow.Problem().empty() || !wide.Problem().empty()) {
+        std::abort();
+    }
+    const platform::Registry registry;  // the narrow export, through TOLVIK_REGISTRY
     for (const char* key : kKeys) {
-        platform::RegistryValues narrow;
-        platform::RegistryValues wide;
-        std::string narrowProblem;
-        std::string wideProblem;
-        const bool narrowFound = platform::ReadRegistryExport(g_narrow.c_str(), key, &narrow, &narrowProblem);
-        const bool wideFound = platform::ReadRegistryExport(g_wide.c_str(), key, &wide, &wideProblem);
-        if (narrowFound != wideFound || narrow != wide || !narrowProblem.empty() || !wideProblem.empty()) {
+        const platform::RegistryValues* narrowValues = narrow.FindKey(key);
+        const platform::RegistryValues* wideValues = wide.FindKey(key);
+        if (!narrowValues != !wideValues || (narrowValues && *narrowValues != *wideValues)) {
             std::abort();
         }
-        CheckTerminated(key);
+        if (narrowValues) {
+            CheckTerminated(registry, *narrowValues, key);
+        }
     }
     return 0;
 }

@@ -54,8 +54,9 @@ TEST(Registry, ReadsValuesAsStored) {
             keys.SetRaw(kKey, row.name, row.type, row.bytes.data(), static_cast<DWORD>(row.bytes.size())))
             << row.name;
     }
+    const platform::Registry registry;
     platform::RegistryKey key;
-    ASSERT_TRUE(key.Open("software\\TOLVIK TESTS\\registry")) << "key names ignore case";
+    ASSERT_TRUE(key.Open(registry, "software\\TOLVIK TESTS\\registry")) << "key names ignore case";
     for (const ValueRow& row : rows) {
         char buffer[260];
         std::fill(std::begin(buffer), std::end(buffer), 'x');
@@ -74,8 +75,9 @@ TEST(Registry, ReadsTheSixtyFourBitView) {
                               &handle, nullptr),
               ERROR_SUCCESS);
     RegCloseKey(handle);
+    const platform::Registry registry;
     platform::RegistryKey key;
-    EXPECT_FALSE(key.Open(kKey)) << "a key only 32-bit programs see is not the installation's";
+    EXPECT_FALSE(key.Open(registry, kKey)) << "a key only 32-bit programs see is not the installation's";
     RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kKey, KEY_WOW64_32KEY, 0);
     RegDeleteKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tolvik Tests", KEY_WOW64_32KEY, 0);
 }
