@@ -57,7 +57,8 @@ public:
     SdoResult Download(uint8_t node, uint16_t index, uint8_t subIndex, const uint8_t* data, size_t size);
 
     // Nodes 1..127 that answered an upload of 0x1000/0 (an abort too), or sent a boot-up or
-    // heartbeat since the client started. False when the link is down.
+    // heartbeat since the client started. False when the link is down or a request could
+    // not be sent.
     bool ScanNodes(std::bitset<kMaxNode + 1>* present);
 
     // PDOs: standard data frames on registered COB-IDs go to the buffer.
