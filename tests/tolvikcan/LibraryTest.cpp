@@ -28,7 +28,7 @@ void OnPdo(int count) {
     g_probe.calls.fetch_add(1);
     for (int i = 0; i < count; ++i) {
         CAN_PDO pdo;
-        if (g_probe.library.load()->GetPdo(&pdo) == 1) {
+        if (g_probe.library.load()->CAN_GetPDO(&pdo) == 1) {
             g_probe.taken.fetch_add(1);
         }
     }
@@ -51,12 +51,13 @@ protected:
         base.Set(0x1000, 0, {0x91, 0x01, 0x0F, 0x00});
     }
     ~LibraryTest() override {
-        library.Disconnect();
+        library.CAN_Disconnect();
         peer->Close();
     }
 
     tolvikcan::Adapters Virtual() {
         tolvikcan::Adapters adapters;
+        adapters.named = [this] { return named; };
         adapters.exists = [this](const tolvikcan::AdapterSpec& spec) { return present.count(spec.device) > 0; };
         adapters.channel = [this](const tolvikcan::AdapterSpec& spec) -> std::unique_ptr<canbus::FrameChannel> {
             opened.push_back(spec.Name());
@@ -69,14 +70,19 @@ protected:
         return adapters;
     }
 
+    int Enumerate(const char* specs, CAN_BRIDGE_INFO* bridges, int capacity) {
+        named = specs ? specs : "";
+        return library.CAN_EnumerateBridges(bridges, capacity);
+    }
+
     int ConnectFirst(const char* specs = "slcan:ttyACM0") {
         CAN_BRIDGE_INFO bridges[127];
-        if (library.EnumerateBridges(specs, bridges, 127) < 1) {
+        if (Enumerate(specs, bridges, 127) < 1) {
             return -1;
         }
         uint32_t ip;
         std::memcpy(&ip, bridges[0].ipAddress, 4);
-        return library.Connect(ip);
+        return library.CAN_Connect(ip);
     }
 
     struct Quiet final : canbus::FrameSink {
@@ -85,6 +91,7 @@ protected:
     } quiet;
 
     canbus::VirtualBus bus;
+    std::string named;
     std::set<std::string> present{"ttyACM0", "can0"};
     std::vector<std::string> opened;
     std::vector<std::string> reports;
@@ -96,30 +103,30 @@ protected:
 
 TEST_F(LibraryTest, NamedAdaptersThatExistBecomeBridgesInOrder) {
     CAN_BRIDGE_INFO bridges[127];
-    EXPECT_EQ(library.EnumerateBridges("slcan:ttyACM0", bridges, 127), 1);
-    EXPECT_EQ(library.EnumerateBridges("", bridges, 127), 0);
-    EXPECT_EQ(library.EnumerateBridges(nullptr, bridges, 127), 0);
-    EXPECT_EQ(library.EnumerateBridges("slcan:ttyUSB9", bridges, 127), 0) << "a missing adapter is left out";
-    EXPECT_EQ(library.EnumerateBridges("slcan:ttyUSB9;socketcan:can0;slcan:ttyACM0", bridges, 127), 2);
+    EXPECT_EQ(Enumerate("slcan:ttyACM0", bridges, 127), 1);
+    EXPECT_EQ(Enumerate("", bridges, 127), 0);
+    EXPECT_EQ(Enumerate(nullptr, bridges, 127), 0);
+    EXPECT_EQ(Enumerate("slcan:ttyUSB9", bridges, 127), 0) << "a missing adapter is left out";
+    EXPECT_EQ(Enumerate("slcan:ttyUSB9;socketcan:can0;slcan:ttyACM0", bridges, 127), 2);
     const auto ids = tolvikcan::BridgeIdentities(
         {tolvikcan::AdapterSpec{tolvikcan::AdapterSpec::Kind::SocketCan, "can0"},
          tolvikcan::AdapterSpec{tolvikcan::AdapterSpec::Kind::Slcan, "ttyACM0"}});
     EXPECT_EQ(0, std::memcmp(bridges[0].macAddress, ids[0].mac.data(), 6));
     EXPECT_EQ(0, std::memcmp(bridges[1].ipAddress, ids[1].ip.data(), 4));
-    EXPECT_EQ(library.EnumerateBridges("socketcan:can0;slcan:ttyACM0", bridges, 1), 1);
-    EXPECT_EQ(library.EnumerateBridges("bogus", bridges, 127), -1);
+    EXPECT_EQ(Enumerate("socketcan:can0;slcan:ttyACM0", bridges, 1), 1);
+    EXPECT_EQ(Enumerate("bogus", bridges, 127), -1);
     EXPECT_EQ(reports.size(), 1u);
-    EXPECT_EQ(library.EnumerateBridges("slcan:ttyACM0", nullptr, 127), -1);
+    EXPECT_EQ(Enumerate("slcan:ttyACM0", nullptr, 127), -1);
     EXPECT_TRUE(opened.empty()) << "enumerating opens nothing";
 }
 
 TEST_F(LibraryTest, ConnectTakesOnlyAnEnumeratedAddressAndOnlyOnce) {
-    EXPECT_EQ(library.Connect(0x0100007F), -1);
+    EXPECT_EQ(library.CAN_Connect(0x0100007F), -1);
     ASSERT_EQ(ConnectFirst(), 1);
     EXPECT_EQ(opened, std::vector<std::string>{"slcan:ttyACM0"});
     EXPECT_EQ(ConnectFirst(), -1) << "one connection at a time";
-    EXPECT_EQ(library.Disconnect(), 1);
-    EXPECT_EQ(library.Disconnect(), 0);
+    EXPECT_EQ(library.CAN_Disconnect(), 1);
+    EXPECT_EQ(library.CAN_Disconnect(), 0);
     EXPECT_EQ(ConnectFirst(), 1);
 }
 
@@ -127,50 +134,50 @@ TEST_F(LibraryTest, OperationsBeforeConnectFail) {
     uint8_t table[128];
     uint8_t byte = 0;
     int out = 0;
-    EXPECT_EQ(library.EnumerateNodes(table), 0);
-    EXPECT_EQ(library.SetPdoBufferSize(5000), 0);
-    EXPECT_EQ(library.RegisterPdo(CAN_PDO{0x1C8, 0, 0, {}}), 0);
-    EXPECT_EQ(library.TransmitPdo(CAN_PDO{0x1C8, 0, 1, {2}}), 0);
-    EXPECT_EQ(library.SdoRead(72, 0x2010, 5, &byte, 1, &out), 0);
-    EXPECT_EQ(library.SdoWrite(72, 0x2010, 5, &byte, 1, &out), 0);
-    EXPECT_EQ(library.SetNodeState(72, 3), 0);
-    EXPECT_EQ(library.RegisterEvents(nullptr, OnSecondary), 0);
-    EXPECT_EQ(library.RegisterEvents(OnPdo, OnSecondary), 1);
+    EXPECT_EQ(library.CAN_EnumerateNodes(table), 0);
+    EXPECT_EQ(library.CAN_SetPDOBufferSize(5000), 0);
+    EXPECT_EQ(library.CAN_RegisterPDO(CAN_PDO{0x1C8, 0, 0, {}}), 0);
+    EXPECT_EQ(library.CAN_TransmitPDO(CAN_PDO{0x1C8, 0, 1, {2}}), 0);
+    EXPECT_EQ(library.CAN_SDORead(72, 0x2010, 5, &byte, 1, &out), 0);
+    EXPECT_EQ(library.CAN_SDOWrite(72, 0x2010, 5, &byte, 1, &out), 0);
+    EXPECT_EQ(library.CAN_SetNodeState(72, 3), 0);
+    EXPECT_EQ(library.CAN_RegisterEvents(nullptr, OnSecondary), 0);
+    EXPECT_EQ(library.CAN_RegisterEvents(OnPdo, OnSecondary), 1);
 }
 
 TEST_F(LibraryTest, TheHostsStartUpOnFrames) {
     ASSERT_EQ(ConnectFirst(), 1);
     uint8_t table[128];
     std::memset(table, 0xEE, sizeof table);
-    ASSERT_EQ(library.EnumerateNodes(table), 1);
+    ASSERT_EQ(library.CAN_EnumerateNodes(table), 1);
     for (int node = 0; node < 128; ++node) {
         EXPECT_EQ(table[node], node == 72 ? 2 : 0) << node;
     }
-    EXPECT_EQ(library.SetPdoBufferSize(5000), 1);
-    EXPECT_EQ(library.SetPdoBufferSize(0), 0);
-    EXPECT_EQ(library.RegisterEvents(OnPdo, OnSecondary), 1);
+    EXPECT_EQ(library.CAN_SetPDOBufferSize(5000), 1);
+    EXPECT_EQ(library.CAN_SetPDOBufferSize(0), 0);
+    EXPECT_EQ(library.CAN_RegisterEvents(OnPdo, OnSecondary), 1);
     for (uint32_t cobId : {0x1C8u, 0x1C9u, 0x3C8u, 0x2C9u}) {
-        EXPECT_EQ(library.RegisterPdo(CAN_PDO{cobId, 0, 0, {}}), 1);
+        EXPECT_EQ(library.CAN_RegisterPDO(CAN_PDO{cobId, 0, 0, {}}), 1);
     }
-    EXPECT_EQ(library.RegisterPdo(CAN_PDO{0x800, 0, 0, {}}), 0);
+    EXPECT_EQ(library.CAN_RegisterPDO(CAN_PDO{0x800, 0, 0, {}}), 0);
 
     base.Set(0x1802, 1, {0xC8, 0x03, 0x00, 0x80});
     uint32_t cobId = 0;
     int out = -1;
-    ASSERT_EQ(library.SdoRead(72, 0x1802, 1, &cobId, 4, &out), 1);
+    ASSERT_EQ(library.CAN_SDORead(72, 0x1802, 1, &cobId, 4, &out), 1);
     EXPECT_EQ(cobId, 0x800003C8u);
     EXPECT_EQ(out, 4);
     cobId &= 0x7FFFFFFF;
-    ASSERT_EQ(library.SdoWrite(72, 0x1802, 1, &cobId, 4, &out), 1);
+    ASSERT_EQ(library.CAN_SDOWrite(72, 0x1802, 1, &cobId, 4, &out), 1);
     EXPECT_EQ(base.Get(0x1802, 1), (std::vector<uint8_t>{0xC8, 0x03, 0x00, 0x00}));
-    EXPECT_EQ(library.SdoRead(72, 0x9999, 0, &cobId, 4, &out), 0);
+    EXPECT_EQ(library.CAN_SDORead(72, 0x9999, 0, &cobId, 4, &out), 0);
     EXPECT_EQ(static_cast<uint32_t>(out), 0x06020000u);
 
-    EXPECT_EQ(library.SetNodeState(72, 3), 1);
-    EXPECT_EQ(library.SetNodeState(72, 1), 1);
-    EXPECT_EQ(library.SetNodeState(72, 7), 0);
-    EXPECT_EQ(library.TransmitPdo(CAN_PDO{0x1C8, 0, 1, {2}}), 1);
-    EXPECT_EQ(library.TransmitPdo(CAN_PDO{0x1C8, 0, 9, {2}}), 0);
+    EXPECT_EQ(library.CAN_SetNodeState(72, 3), 1);
+    EXPECT_EQ(library.CAN_SetNodeState(72, 1), 1);
+    EXPECT_EQ(library.CAN_SetNodeState(72, 7), 0);
+    EXPECT_EQ(library.CAN_TransmitPDO(CAN_PDO{0x1C8, 0, 1, {2}}), 1);
+    EXPECT_EQ(library.CAN_TransmitPDO(CAN_PDO{0x1C8, 0, 9, {2}}), 0);
     std::vector<canbus::CanFrame> sent = last->Sent();
     ASSERT_GE(sent.size(), 3u);
     sent.erase(sent.begin(), sent.end() - 3);
@@ -186,7 +193,7 @@ TEST_F(LibraryTest, TheHostsStartUpOnFrames) {
         std::this_thread::yield();
     }
     CAN_PDO pdo;
-    EXPECT_EQ(library.GetPdo(&pdo), 0);
+    EXPECT_EQ(library.CAN_GetPDO(&pdo), 0);
 }
 
 TEST_F(LibraryTest, LostAdapterFailsEveryOperationAndDisconnectStillReturns) {
@@ -195,22 +202,22 @@ TEST_F(LibraryTest, LostAdapterFailsEveryOperationAndDisconnectStillReturns) {
     uint8_t byte = 0;
     int out = 0;
     // The loss travels through the reader thread; until then an operation may still go out.
-    while (library.SetNodeState(72, 1) == 1) {
+    while (library.CAN_SetNodeState(72, 1) == 1) {
         std::this_thread::yield();
     }
-    EXPECT_EQ(library.SdoRead(72, 0x2010, 5, &byte, 1, &out), 0);
-    EXPECT_EQ(library.TransmitPdo(CAN_PDO{0x1C8, 0, 1, {2}}), 0);
+    EXPECT_EQ(library.CAN_SDORead(72, 0x2010, 5, &byte, 1, &out), 0);
+    EXPECT_EQ(library.CAN_TransmitPDO(CAN_PDO{0x1C8, 0, 1, {2}}), 0);
     uint8_t table[128];
-    EXPECT_EQ(library.EnumerateNodes(table), 0);
-    EXPECT_EQ(library.Disconnect(), 1);
+    EXPECT_EQ(library.CAN_EnumerateNodes(table), 0);
+    EXPECT_EQ(library.CAN_Disconnect(), 1);
 }
 
 TEST_F(LibraryTest, DisconnectWaitsForTheRunningCallbackAndNoneStartsAfter) {
     for (int round = 0; round < 20; ++round) {
         ASSERT_EQ(ConnectFirst(), 1);
-        library.SetPdoBufferSize(100);
-        library.RegisterEvents(OnPdo, OnSecondary);
-        library.RegisterPdo(CAN_PDO{0x1C9, 0, 0, {}});
+        library.CAN_SetPDOBufferSize(100);
+        library.CAN_RegisterEvents(OnPdo, OnSecondary);
+        library.CAN_RegisterPDO(CAN_PDO{0x1C9, 0, 0, {}});
         g_probe.slow = round % 2 == 1;
         std::atomic<bool> flooding{true};
         std::thread flood([&] {
@@ -222,7 +229,7 @@ TEST_F(LibraryTest, DisconnectWaitsForTheRunningCallbackAndNoneStartsAfter) {
         while (g_probe.calls == 0) {
             std::this_thread::yield();
         }
-        ASSERT_EQ(library.Disconnect(), 1);
+        ASSERT_EQ(library.CAN_Disconnect(), 1);
         EXPECT_EQ(g_probe.running.load(), 0);
         const int calls = g_probe.calls;
         flooding = false;
