@@ -1,6 +1,8 @@
 // The node scan, PDO intake and NMT of the CANopen client, on the virtual bus in virtual time.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "FakeNode.h"
 #include "canopen/CanOpenClient.h"
 
@@ -19,15 +21,26 @@ protected:
         peer->Close();
     }
 
-    // The rest of the bus: what the client sends, and a way to put frames on the bus.
+    // The rest of the bus: when each frame the client sends arrives (virtual time), and a way to
+    // put frames on the bus.
     struct Recorder final : canbus::FrameSink {
-        void OnFrame(const canbus::CanFrame&) override {}
+        explicit Recorder(canbus::VirtualBus& bus) : bus(bus) {}
+        void OnFrame(const canbus::CanFrame& frame) override {
+            if (frame.id > 0x600 && frame.id <= 0x67F) {  // SDO requests only
+                std::lock_guard<std::mutex> lock(mutex);
+                ++arrivals[bus.Now().count()];
+            }
+        }
         void OnLinkLost() override {}
-    } recorder;
+        canbus::VirtualBus& bus;
+        std::mutex mutex;
+        std::map<long long, int> arrivals;  // virtual ms -> requests
+    };
 
     void Settle() { testing_can::Settle(bus); }
 
     canbus::VirtualBus bus;
+    Recorder recorder{bus};
     std::unique_ptr<canbus::VirtualChannel> channel = bus.NewChannel();
     std::unique_ptr<canbus::VirtualChannel> peer = bus.NewChannel();
     canopen::CanOpenClient client{*channel, bus};
@@ -59,6 +72,12 @@ TEST_F(ClientTest, ScanFindsAnsweringAbortingAndHeartbeatingNodesInBursts) {
         EXPECT_EQ(sent[i].data[2], 0x10);
     }
     EXPECT_GE(bus.Now() - start, 7 * canopen::kScanBurstGap);
+    Settle();
+    std::lock_guard<std::mutex> lock(recorder.mutex);
+    EXPECT_EQ(recorder.arrivals.size(), 8u);
+    for (const auto& [at, frames] : recorder.arrivals) {
+        EXPECT_LE(frames, canopen::kScanBurst) << "at " << at << " ms";
+    }
 }
 
 TEST_F(ClientTest, ScanOnAnEmptyBusFindsNothing) {
