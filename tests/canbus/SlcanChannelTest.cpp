@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <algorithm>
 #include <deque>
 #include <mutex>
 #include <string>
@@ -63,7 +64,11 @@ public:
         m_adapter.readable.notify_all();
         return WriteResult::Written;
     }
+    // Hands the bytes over one at a time, as a slow USB adapter may.
     int Read(char* buffer, size_t capacity, std::chrono::milliseconds timeout) override {
+        return ReadSome(buffer, std::min<size_t>(capacity, 1), timeout);
+    }
+    int ReadSome(char* buffer, size_t capacity, std::chrono::milliseconds timeout) {
         std::unique_lock<std::mutex> lock(m_adapter.mutex);
         m_adapter.readable.wait_for(lock, timeout, [&] {
             return !m_adapter.toHost.empty() || m_adapter.unplugged || m_adapter.interrupted;
