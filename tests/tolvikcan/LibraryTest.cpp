@@ -61,6 +61,9 @@ protected:
         adapters.exists = [this](const tolvikcan::AdapterSpec& spec) { return present.count(spec.device) > 0; };
         adapters.channel = [this](const tolvikcan::AdapterSpec& spec) -> std::unique_ptr<canbus::FrameChannel> {
             opened.push_back(spec.Name());
+            if (spec.device == "busy") {
+                return std::make_unique<Unopenable>();
+            }
             auto channel = bus.NewChannel();
             last = channel.get();
             return channel;
@@ -85,6 +88,16 @@ protected:
         return library.CAN_Connect(ip);
     }
 
+    // An adapter another program holds.
+    struct Unopenable final : canbus::FrameChannel {
+        bool Open(canbus::FrameSink&, std::string* error) override {
+            *error = "in use";
+            return false;
+        }
+        bool Send(const canbus::CanFrame&) override { return false; }
+        void Close() override {}
+    };
+
     struct Quiet final : canbus::FrameSink {
         void OnFrame(const canbus::CanFrame&) override {}
         void OnLinkLost() override {}
@@ -92,7 +105,7 @@ protected:
 
     canbus::VirtualBus bus;
     std::string named;
-    std::set<std::string> present{"ttyACM0", "can0"};
+    std::set<std::string> present{"ttyACM0", "can0", "busy"};
     std::vector<std::string> opened;
     std::vector<std::string> reports;
     canbus::VirtualChannel* last = nullptr;
@@ -128,6 +141,14 @@ TEST_F(LibraryTest, ConnectTakesOnlyAnEnumeratedAddressAndOnlyOnce) {
     EXPECT_EQ(library.CAN_Disconnect(), 1);
     EXPECT_EQ(library.CAN_Disconnect(), 0);
     EXPECT_EQ(ConnectFirst(), 1);
+}
+
+TEST_F(LibraryTest, AdapterThatCannotOpenRefusesTheConnectionAndSaysWhy) {
+    EXPECT_EQ(ConnectFirst("slcan:busy"), -1);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0], "slcan:busy: in use");
+    EXPECT_EQ(library.CAN_Disconnect(), 0);
+    EXPECT_EQ(ConnectFirst(), 1) << "nothing is left half connected";
 }
 
 TEST_F(LibraryTest, OperationsBeforeConnectFail) {
