@@ -27,8 +27,9 @@ inline constexpr int kScanBurst = 16;
 inline constexpr std::chrono::milliseconds kScanBurstGap{40};
 inline constexpr std::chrono::milliseconds kScanWindow{450};
 inline constexpr int kMaxNode = 127;
-// A segmented upload longer than this is aborted (the caller's buffer is filled long before).
-inline constexpr uint32_t kMaxUploadBytes = 1 << 20;
+// A segmented transfer longer than this is refused or aborted (the caller's buffer is filled
+// long before).
+inline constexpr uint32_t kMaxTransferBytes = 1 << 20;
 
 struct SdoResult {
     bool ok = false;
