@@ -9,19 +9,22 @@ VirtualChannel::~VirtualChannel() {
 }
 
 bool VirtualChannel::Open(FrameSink& sink, std::string* error) {
-    std::lock_guard<std::mutex> lock(m_bus.m_mutex);
-    if (m_open || m_reader.joinable()) {
-        if (error) {
-            *error = "already open";
+    {
+        std::lock_guard<std::mutex> lock(m_bus.m_mutex);
+        if (m_open || m_reader.joinable()) {
+            if (error) {
+                *error = "already open";
+            }
+            return false;
         }
-        return false;
+        m_sink = &sink;
+        m_open = true;
+        m_stopping = false;
+        m_vanished = false;
+        m_lostReported = false;
+        m_bus.m_channels.push_back(this);
     }
-    m_sink = &sink;
-    m_open = true;
-    m_stopping = false;
-    m_vanished = false;
-    m_lostReported = false;
-    m_bus.m_channels.push_back(this);
+    // Started outside the bus's lock, which the reader takes first thing.
     m_reader = std::thread([this] { ReaderLoop(); });
     return true;
 }
