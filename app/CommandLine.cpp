@@ -80,6 +80,12 @@ CommandLine ParseCommandLine(const QList<QByteArray>& arguments) {
     parser.addOption(help);
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption adapter(
+        QStringLiteral("adapter"),
+        QStringLiteral("Uses this CAN adapter (socketcan:can0, slcan:/dev/ttyACM0[,bitrate=N]; repeatable) "
+                       "through the CAN adapter library (else TOLVIK_CAN_ADAPTER)."),
+        QStringLiteral("SPEC"));
+    parser.addOption(adapter);
     std::vector<QCommandLineOption> files;
     for (const FileOption& option : kFileOptions) {
         files.emplace_back(QString::fromLatin1(option.name), QString::fromLatin1(option.description),
@@ -117,10 +123,25 @@ CommandLine ParseCommandLine(const QList<QByteArray>& arguments) {
         }
         line.*kFileOptions[i].target = Absolute(path);
     }
+    line.adapters = parser.values(adapter);
     return line;
 }
 
+// Beside the program in the build tree; in the program's private folder once installed.
+static QString CanAdapterLibrary() {
+    const QString folder = QCoreApplication::applicationDirPath();
+    const QString beside = folder + QStringLiteral("/libtolvikcan.so");
+    return QFileInfo::exists(beside) ? beside
+                                     : folder + QStringLiteral("/" TOLVIK_INSTALLED_PRIVATE_DIR "/libtolvikcan.so");
+}
+
 void ApplyCommandLine(const CommandLine& line) {
+    if (!line.adapters.isEmpty()) {
+        qputenv("TOLVIK_CAN_ADAPTER", line.adapters.join(QLatin1Char(';')).toLocal8Bit());
+        if (line.bridgeLibrary.isEmpty()) {
+            qputenv("TOLVIK_BRIDGE_LIBRARY", CanAdapterLibrary().toLocal8Bit());
+        }
+    }
     const std::pair<const char*, const QByteArray*> variables[] = {
         {"TOLVIK_BENCH_SCENARIO", &line.scenario},
         {"TOLVIK_BRIDGE_LIBRARY", &line.bridgeLibrary},

@@ -1,10 +1,12 @@
-// The program's command line: --help, --version and the files the environment variables
-// TOLVIK_BENCH_SCENARIO, TOLVIK_BRIDGE_LIBRARY and TOLVIK_REGISTRY otherwise name.
+// The program's command line: --help, --version, the files the environment variables
+// TOLVIK_BENCH_SCENARIO, TOLVIK_BRIDGE_LIBRARY and TOLVIK_REGISTRY otherwise name, and the CAN
+// adapters (--adapter, else TOLVIK_CAN_ADAPTER).
 #pragma once
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 struct CommandLine {
     // Run the dialog, or end at once with `exitCode` after printing `output` (to stdout for
@@ -17,6 +19,9 @@ struct CommandLine {
     QByteArray scenario;
     QByteArray bridgeLibrary;
     QByteArray registry;
+    // Adapter specs in the order given (KIND:DEVICE[,bitrate=N]); the CAN adapter library
+    // reads and judges them.
+    QStringList adapters;
 };
 
 // The exit code of a command line that cannot be run.
@@ -28,5 +33,6 @@ constexpr int kCommandLineErrorExit = 2;
 CommandLine ParseCommandLine(const QList<QByteArray>& arguments);
 
 // Hands the files given to the parts that read them, through their environment variables, so
-// that the command line wins over the environment.
+// that the command line wins over the environment. Adapters given also load the CAN adapter
+// library unless a bridge library is given.
 void ApplyCommandLine(const CommandLine& line);

@@ -90,7 +90,8 @@ TEST_F(CommandLineTest, HelpListsEveryOptionAndVersionIsTheProjects) {
     const ToolRun help = RunTolvik({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
     for (const char* option :
-         {"--help", "--version", "--scenario <FILE>", "--bridge-library <PATH>", "--registry <FILE>"}) {
+         {"--help", "--version", "--scenario <FILE>", "--bridge-library <PATH>", "--registry <FILE>",
+          "--adapter <SPEC>"}) {
         EXPECT_TRUE(help.out.contains(QString::fromLatin1(option))) << option << "\n"
                                                                     << help.out.toStdString();
     }
@@ -179,6 +180,26 @@ TEST_F(CommandLineTest, PathsKeepTheirBytes) {
         EXPECT_TRUE(err.endsWith(".missing: no such file\n")) << err.toStdString();
         std::remove(path.constData());
     }
+}
+
+TEST_F(CommandLineTest, AdaptersAreJoinedInOrderAndLoadTheCanLibraryUnlessAnotherIsGiven) {
+    qunsetenv("TOLVIK_BRIDGE_LIBRARY");
+    const CommandLine line =
+        ParseCommandLine({"tolvik", "--adapter", "slcan:/dev/ttyACM0,bitrate=250000", "--adapter", "socketcan:can0"});
+    ASSERT_TRUE(line.run) << line.output.toStdString();
+    ApplyCommandLine(line);
+    EXPECT_EQ(qgetenv("TOLVIK_CAN_ADAPTER"), "slcan:/dev/ttyACM0,bitrate=250000;socketcan:can0");
+    EXPECT_TRUE(qgetenv("TOLVIK_BRIDGE_LIBRARY").endsWith("/libtolvikcan.so"));
+
+    qunsetenv("TOLVIK_BRIDGE_LIBRARY");
+    QFile library(Path("other.so"));
+    ASSERT_TRUE(library.open(QIODevice::WriteOnly));
+    library.close();
+    ApplyCommandLine(ParseCommandLine({"tolvik", "--adapter", "slcan:COM5", "--bridge-library", QFile::encodeName(Path("other.so"))}));
+    EXPECT_EQ(qgetenv("TOLVIK_CAN_ADAPTER"), "slcan:COM5");
+    EXPECT_EQ(qgetenv("TOLVIK_BRIDGE_LIBRARY"), QFile::encodeName(Path("other.so")));
+    qunsetenv("TOLVIK_CAN_ADAPTER");
+    qunsetenv("TOLVIK_BRIDGE_LIBRARY");
 }
 
 }  // namespace
