@@ -13,7 +13,7 @@ drive the adapter through this script's stdin and read its stdout:
           "fault silence on|off"    nothing passes in either direction, nothing is acknowledged
           "fault refuse-open on|off" the open command fails (BEL) and the bus stays closed
           "garbage"                 unknown, cut and over-long lines, stray bytes
-          "flood <id> <count> <rate>" <count> frames of <id> at <rate> a second (0: at once)
+          "flood <id> <count> <rate>" <count> 8-byte frames of <id> (a counter) at <rate> a second (0: at once)
           "hangup"                  the adapter vanishes: the terminal's master side is closed
           anything else             handed to the peer as a control command
 """
@@ -232,7 +232,7 @@ class Adapter:
             f["count"], int((time.monotonic() - f["start"]) * f["rate"]) + 1)
         batch = bytearray()
         while f["sent"] < due:
-            batch += self.frame_line(f["id"], bytes([f["sent"] & 0xFF]))
+            batch += self.frame_line(f["id"], f["sent"].to_bytes(8, "little"))
             f["sent"] += 1
         if batch and self.open and not self.silence:
             self.send_host(batch)
