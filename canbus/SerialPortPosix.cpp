@@ -1,0 +1,156 @@
+// Serial ports on POSIX systems: termios raw mode, poll() with a self-pipe to wake the reader.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "canbus/SerialPort.h"
+
+namespace canbus {
+namespace {
+
+constexpr int kWriteTimeoutMs = 1000;
+
+class PosixSerialPort final : public SerialPort {
+public:
+    ~PosixSerialPort() override { Close(); }
+
+    bool Open(const std::string& device, std::string* error) override {
+        m_fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (m_fd < 0) {
+            return Fail(device + ": " + std::strerror(errno), error);
+        }
+        // Another program writing to the same adapter would garble both.
+        ::ioctl(m_fd, TIOCEXCL);
+        termios settings{};
+        if (::tcgetattr(m_fd, &settings) != 0) {
+            return Fail(device + " is not a serial port: " + std::strerror(errno), error);
+        }
+        ::cfmakeraw(&settings);
+        settings.c_cflag |= CLOCAL | CREAD;
+        settings.c_cc[VMIN] = 0;
+        settings.c_cc[VTIME] = 0;
+        ::cfsetispeed(&settings, B115200);
+        ::cfsetospeed(&settings, B115200);
+        if (::tcsetattr(m_fd, TCSANOW, &settings) != 0) {
+            return Fail(device + ": " + std::strerror(errno), error);
+        }
+        ::tcflush(m_fd, TCIOFLUSH);
+        if (::pipe2(m_wake, O_NONBLOCK | O_CLOEXEC) != 0) {
+            return Fail(std::string("pipe: ") + std::strerror(errno), error);
+        }
+        return true;
+    }
+
+    WriteResult Write(const char* bytes, size_t count) override {
+        while (count > 0) {
+            const ssize_t n = ::write(m_fd, bytes, count);
+            if (n > 0) {
+                bytes += n;
+                count -= static_cast<size_t>(n);
+                continue;
+            }
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n < 0 && errno != EAGAIN) {
+                return WriteResult::Gone;
+            }
+            pollfd out{m_fd, POLLOUT, 0};
+            const int ready = ::poll(&out, 1, kWriteTimeoutMs);
+            if (ready == 0) {
+                return WriteResult::Busy;
+            }
+            if (ready < 0 && errno != EINTR) {
+                return WriteResult::Gone;
+            }
+            if (out.revents & (POLLERR | POLLHUP | POLLNVAL)) {
+                return WriteResult::Gone;
+            }
+        }
+        return WriteResult::Written;
+    }
+
+    int Read(char* buffer, size_t capacity, std::chrono::milliseconds timeout) override {
+        pollfd fds[2] = {{m_fd, POLLIN, 0}, {m_wake[0], POLLIN, 0}};
+        const int ready = ::poll(fds, 2, static_cast<int>(timeout.count()));
+        if (ready < 0) {
+            return errno == EINTR ? 0 : -1;
+        }
+        if (fds[1].revents & POLLIN) {
+            char drain[16];
+            while (::read(m_wake[0], drain, sizeof drain) > 0) {
+            }
+            return 0;
+        }
+        if (ready == 0) {
+            return 0;
+        }
+        const ssize_t n = ::read(m_fd, buffer, capacity);
+        if (n > 0) {
+            return static_cast<int>(n);
+        }
+        if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+            return 0;
+        }
+        // End of file, or EIO once a pseudo-terminal's other end or a USB device has gone.
+        return -1;
+    }
+
+    void Interrupt() override {
+        if (m_wake[1] >= 0) {
+            const char byte = 0;
+            [[maybe_unused]] const ssize_t n = ::write(m_wake[1], &byte, 1);
+        }
+    }
+
+    void Drain() override {
+        // tcdrain can block for as long as a stuck adapter holds its bytes: wait a bounded time.
+        for (int i = 0; i < 100; ++i) {
+            int pending = 0;
+            if (::ioctl(m_fd, TIOCOUTQ, &pending) != 0 || pending == 0) {
+                return;
+            }
+            ::usleep(10000);
+        }
+    }
+
+    void Close() override {
+        for (int* fd : {&m_fd, &m_wake[0], &m_wake[1]}) {
+            if (*fd >= 0) {
+                ::close(*fd);
+                *fd = -1;
+            }
+        }
+    }
+
+private:
+    bool Fail(const std::string& message, std::string* error) {
+        if (error) {
+            *error = message;
+        }
+        Close();
+        return false;
+    }
+
+    int m_fd = -1;
+    int m_wake[2] = {-1, -1};
+};
+
+}  // namespace
+
+std::unique_ptr<SerialPort> NewSystemSerialPort() {
+    return std::make_unique<PosixSerialPort>();
+}
+
+bool SerialDeviceExists(const std::string& device) {
+    struct stat info {};
+    return ::stat(device.c_str(), &info) == 0 && S_ISCHR(info.st_mode);
+}
+
+}  // namespace canbus

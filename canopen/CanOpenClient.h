@@ -1,0 +1,103 @@
+// A CANopen client (master) over any frame channel: NMT commands, SDO client transfers,
+// delivery of registered PDOs into a bounded buffer, and the node scan. It is the channel's
+// sink: frames come in on the channel's reader thread and are sorted without ever blocking it;
+// transfers run on the caller's thread, one at a time.
+#pragma once
+
+#include <bitset>
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+
+#include "canbus/FrameChannel.h"
+#include "canbus/WaitClock.h"
+#include "canopen/PdoBuffer.h"
+#include "canopen/Sdo.h"
+
+namespace canopen {
+
+// How long the client waits for each answer of the server.
+inline constexpr std::chrono::milliseconds kSdoTimeout{500};
+// The node scan: uploads of 0x1000/0 in bursts of this many frames (some adapters drop what
+// goes beyond a 64-frame queue), a burst every kScanBurstGap, all answers in by kScanWindow.
+inline constexpr int kScanBurst = 16;
+inline constexpr std::chrono::milliseconds kScanBurstGap{40};
+inline constexpr std::chrono::milliseconds kScanWindow{450};
+inline constexpr int kMaxNode = 127;
+// A segmented upload longer than this is aborted (the caller's buffer is filled long before).
+inline constexpr uint32_t kMaxUploadBytes = 1 << 20;
+
+struct SdoResult {
+    bool ok = false;
+    // Success: the bytes moved. Failure: the abort code (the server's, or the client's own for
+    // a timeout or a broken protocol), 0 when nothing was sent.
+    uint32_t value = 0;
+};
+
+class CanOpenClient final : public canbus::FrameSink {
+public:
+    CanOpenClient(canbus::FrameChannel& channel, canbus::WaitClock& clock) : m_channel(channel), m_clock(clock) {}
+
+    void OnFrame(const canbus::CanFrame& frame) override;
+    void OnLinkLost() override;
+    bool LinkLost() const;
+    // Makes every wait end and every later operation fail, as a lost link does.
+    void Shutdown() { OnLinkLost(); }
+
+    // NMT command `command` to `node` (0: all nodes) on COB-ID 0.
+    bool SendNmt(uint8_t command, uint8_t node);
+
+    // Reads into `buffer` (at most `size` bytes; a shorter result is followed by a zero byte).
+    // Retried once when the server does not answer in time.
+    SdoResult Upload(uint8_t node, uint16_t index, uint8_t subIndex, uint8_t* buffer, size_t size);
+    // Writes `size` bytes (1 or more). Never repeated: a repeated write can act twice.
+    SdoResult Download(uint8_t node, uint16_t index, uint8_t subIndex, const uint8_t* data, size_t size);
+
+    // Nodes 1..127 that answered an upload of 0x1000/0 (an abort too), or sent a boot-up or
+    // heartbeat since the client started. False when the link is down.
+    bool ScanNodes(std::bitset<kMaxNode + 1>* present);
+
+    // PDOs: standard data frames on registered COB-IDs go to the buffer.
+    bool RegisterPdo(uint32_t cobId);
+    bool TransmitPdo(const canbus::CanFrame& frame);
+    PdoBuffer& Pdos() { return m_pdos; }
+
+    // How a transfer takes a server's frame (public for the matchers in the source file).
+    enum class Verdict { Accept, Skip, Reject };
+
+private:
+    enum class Outcome { Done, Aborted, TimedOut, LinkDown, Broken };
+    struct Step {
+        Outcome outcome;
+        sdo::Payload frame;
+    };
+
+    // Sends `request` to `node`'s server and waits for the answer that `fits` takes, or an abort
+    // of this object's transfer.
+    template <typename Fits>
+    Step Exchange(uint8_t node, uint16_t index, uint8_t subIndex, const sdo::Payload& request, Fits&& fits);
+    SdoResult UploadOnce(uint8_t node, uint16_t index, uint8_t subIndex, uint8_t* buffer, size_t size,
+                         bool* timedOut);
+    SdoResult Fail(uint8_t node, uint16_t index, uint8_t subIndex, const Step& step);
+    SdoResult AbortTransfer(uint8_t node, uint16_t index, uint8_t subIndex, uint32_t code);
+
+    canbus::FrameChannel& m_channel;
+    canbus::WaitClock& m_clock;
+    PdoBuffer m_pdos;
+    std::mutex m_transfer;  // one transfer or scan at a time
+
+    mutable std::mutex m_mutex;  // guards what follows
+    std::condition_variable m_answered;
+    bool m_lost = false;
+    std::bitset<canbus::kMaxStandardId + 1> m_registered;
+    uint8_t m_sdoNode = 0;  // the node whose responses a transfer waits for
+    std::deque<sdo::Payload> m_responses;
+    bool m_scanning = false;
+    std::bitset<kMaxNode + 1> m_scanAnswers;
+    std::bitset<kMaxNode + 1> m_heard;  // boot-up or heartbeat seen
+};
+
+}  // namespace canopen

@@ -1,0 +1,126 @@
+#include "tolvikcan/AdapterSpec.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace tolvikcan {
+namespace {
+
+constexpr int kRates[] = {10000, 20000, 50000, 125000, 250000, 500000, 800000, 1000000};
+
+std::string Trim(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+bool ParseOne(const std::string& entry, AdapterSpec* spec, std::string* error) {
+    const auto fail = [&](const std::string& why) {
+        *error = "adapter '" + entry + "': " + why;
+        return false;
+    };
+    const auto colon = entry.find(':');
+    if (colon == std::string::npos) {
+        return fail("expected KIND:DEVICE");
+    }
+    const std::string kind = entry.substr(0, colon);
+    if (kind == "socketcan") {
+        spec->kind = AdapterSpec::Kind::SocketCan;
+    } else if (kind == "slcan") {
+        spec->kind = AdapterSpec::Kind::Slcan;
+    } else {
+        return fail("unknown kind '" + kind + "' (socketcan or slcan)");
+    }
+    const auto comma = entry.find(',', colon + 1);
+    spec->device = entry.substr(colon + 1, comma == std::string::npos ? std::string::npos : comma - colon - 1);
+    if (spec->device.empty()) {
+        return fail("no device");
+    }
+    if (comma == std::string::npos) {
+        return true;
+    }
+    const std::string option = entry.substr(comma + 1);
+    const std::string prefix = "bitrate=";
+    if (option.rfind(prefix, 0) != 0) {
+        return fail("unknown option '" + option + "' (bitrate=N)");
+    }
+    const std::string value = option.substr(prefix.size());
+    int rate = 0;
+    const auto [end, status] = std::from_chars(value.data(), value.data() + value.size(), rate);
+    if (status != std::errc() || end != value.data() + value.size() || std::find(std::begin(kRates), std::end(kRates), rate) == std::end(kRates)) {
+        return fail("bit rate '" + value + "' is not one of 10000, 20000, 50000, 125000, 250000, 500000, 800000, 1000000");
+    }
+    if (spec->kind == AdapterSpec::Kind::SocketCan) {
+        return fail("a SocketCAN interface takes its bit rate from 'ip link set ... type can bitrate N'");
+    }
+    if (rate == 800000) {
+        return fail("800000 is not offered on slcan: adapters read its command (S7) as 800 or 750 kbit/s");
+    }
+    spec->bitrate = rate;
+    return true;
+}
+
+uint32_t Fnv1a(const std::string& text) {
+    uint32_t hash = 2166136261u;
+    for (unsigned char c : text) {
+        hash = (hash ^ c) * 16777619u;
+    }
+    return hash;
+}
+
+}  // namespace
+
+std::string AdapterSpec::Name() const {
+    return (kind == Kind::SocketCan ? "socketcan:" : "slcan:") + device;
+}
+
+bool ParseAdapterSpecs(const std::string& text, std::vector<AdapterSpec>* specs, std::string* error) {
+    specs->clear();
+    size_t begin = 0;
+    while (begin <= text.size()) {
+        const auto end = std::min(text.find(';', begin), text.size());
+        const std::string entry = Trim(text.substr(begin, end - begin));
+        begin = end + 1;
+        if (entry.empty()) {
+            continue;
+        }
+        AdapterSpec spec;
+        if (!ParseOne(entry, &spec, error)) {
+            specs->clear();
+            return false;
+        }
+        if (std::any_of(specs->begin(), specs->end(), [&](const AdapterSpec& s) { return s.Name() == spec.Name(); })) {
+            *error = "adapter '" + spec.Name() + "' is named twice";
+            specs->clear();
+            return false;
+        }
+        specs->push_back(spec);
+    }
+    return true;
+}
+
+std::vector<BridgeIdentity> BridgeIdentities(const std::vector<AdapterSpec>& specs) {
+    std::vector<BridgeIdentity> identities;
+    for (const AdapterSpec& spec : specs) {
+        const uint32_t h = Fnv1a(spec.Name());
+        BridgeIdentity id;
+        id.mac = {0x02, 0x00, static_cast<uint8_t>(h >> 24), static_cast<uint8_t>(h >> 16),
+                  static_cast<uint8_t>(h >> 8), static_cast<uint8_t>(h)};
+        uint32_t host = (h >> 8) % 254 * 256 + (h & 0xFF);
+        const auto taken = [&](uint32_t candidate) {
+            return std::any_of(identities.begin(), identities.end(), [&](const BridgeIdentity& other) {
+                return other.ip[2] == 1 + candidate / 256 && other.ip[3] == candidate % 256;
+            });
+        };
+        while (taken(host)) {
+            host = (host + 1) % (254 * 256);
+        }
+        id.ip = {169, 254, static_cast<uint8_t>(1 + host / 256), static_cast<uint8_t>(host % 256)};
+        identities.push_back(id);
+    }
+    return identities;
+}
+
+}  // namespace tolvikcan

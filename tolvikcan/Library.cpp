@@ -1,0 +1,243 @@
+#include "tolvikcan/Library.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "tolvikcan/NmtTable.h"
+
+namespace tolvikcan {
+namespace {
+
+constexpr int kOk = 1;
+constexpr int kFailed = 0;
+constexpr int kConnectFailed = -1;
+constexpr int kScanFailed = -1;
+
+template <typename Body>
+int Guarded(int failure, Body&& body) noexcept {
+    try {
+        return body();
+    } catch (...) {
+        return failure;
+    }
+}
+
+bool ValidObject(int node, int index, int subIndex) {
+    return node >= 1 && node <= canopen::kMaxNode && index >= 0 && index <= 0xFFFF && subIndex >= 0 &&
+           subIndex <= 0xFF;
+}
+
+int Conclude(const canopen::SdoResult& result, int* outValue) {
+    if (outValue) {
+        *outValue = static_cast<int>(result.value);
+    }
+    return result.ok ? kOk : kFailed;
+}
+
+}  // namespace
+
+Library::~Library() {
+    Disconnect();
+}
+
+std::shared_ptr<Session> Library::Current() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_session;
+}
+
+int Library::EnumerateBridges(const char* specs, CAN_BRIDGE_INFO* bridges, int capacity) {
+    if (!bridges || capacity < 0) {
+        return kScanFailed;
+    }
+    return Guarded(kScanFailed, [&] {
+        std::vector<AdapterSpec> named;
+        std::string error;
+        if (!ParseAdapterSpecs(specs ? specs : "", &named, &error)) {
+            if (m_adapters.report) {
+                m_adapters.report(error);
+            }
+            return kScanFailed;
+        }
+        const std::vector<BridgeIdentity> identities = BridgeIdentities(named);
+        std::vector<Bridge> found;
+        for (size_t i = 0; i < named.size(); ++i) {
+            if (m_adapters.exists(named[i])) {
+                found.push_back({named[i], identities[i]});
+            }
+        }
+        const int count = static_cast<int>(std::min<size_t>(found.size(), static_cast<size_t>(capacity)));
+        for (int i = 0; i < count; ++i) {
+            std::copy(found[i].identity.ip.begin(), found[i].identity.ip.end(), bridges[i].ipAddress);
+            std::copy(found[i].identity.mac.begin(), found[i].identity.mac.end(), bridges[i].macAddress);
+        }
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_bridges = std::move(found);
+        return count;
+    });
+}
+
+int Library::Connect(uint32_t ipAddress) {
+    return Guarded(kConnectFailed, [&] {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (m_session) {
+            return kConnectFailed;
+        }
+        const auto bridge = std::find_if(m_bridges.begin(), m_bridges.end(), [&](const Bridge& b) {
+            return std::memcmp(b.identity.ip.data(), &ipAddress, sizeof ipAddress) == 0;
+        });
+        if (bridge == m_bridges.end()) {
+            return kConnectFailed;
+        }
+        std::unique_ptr<canbus::FrameChannel> channel = m_adapters.channel(bridge->spec);
+        if (!channel) {
+            return kConnectFailed;
+        }
+        auto session = std::make_shared<Session>(std::move(channel), *m_adapters.clock);
+        session->SetCallback(m_onPdo);
+        std::string error;
+        if (!session->Open(&error)) {
+            if (m_adapters.report) {
+                m_adapters.report(bridge->spec.Name() + ": " + error);
+            }
+            return kConnectFailed;
+        }
+        m_session = std::move(session);
+        return kOk;
+    });
+}
+
+int Library::Disconnect() {
+    return Guarded(kFailed, [&] {
+        std::shared_ptr<Session> session;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            // Joining the dispatcher from inside its own callback would never return.
+            if (!m_session || m_session->OnDispatcherThread()) {
+                return kFailed;
+            }
+            session = std::move(m_session);
+        }
+        session->Close();
+        return kOk;
+    });
+}
+
+int Library::EnumerateNodes(uint8_t* nodeTable) {
+    if (!nodeTable) {
+        return kFailed;
+    }
+    return Guarded(kFailed, [&] {
+        const std::shared_ptr<Session> session = Current();
+        std::bitset<canopen::kMaxNode + 1> present;
+        if (!session || !session->Client().ScanNodes(&present)) {
+            return kFailed;
+        }
+        for (int node = 0; node < CAN_NODE_TABLE_SIZE; ++node) {
+            nodeTable[node] = present[static_cast<size_t>(node)] ? CAN_NODE_PRESENT : 0;
+        }
+        return kOk;
+    });
+}
+
+int Library::SetPdoBufferSize(int size) {
+    return Guarded(kFailed, [&] {
+        const std::shared_ptr<Session> session = Current();
+        return session && session->Client().Pdos().SetCapacity(size) ? kOk : kFailed;
+    });
+}
+
+int Library::RegisterEvents(CAN_PdoEventProc onPdo, CAN_SecondaryEventProc) {
+    if (!onPdo) {
+        return kFailed;
+    }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_onPdo = onPdo;
+    if (m_session) {
+        m_session->SetCallback(onPdo);
+    }
+    return kOk;
+}
+
+int Library::RegisterPdo(CAN_PDO pdo) {
+    return Guarded(kFailed, [&] {
+        const std::shared_ptr<Session> session = Current();
+        return session && session->Client().RegisterPdo(pdo.cobId) ? kOk : kFailed;
+    });
+}
+
+int Library::GetPdo(CAN_PDO* pdo) {
+    if (!pdo) {
+        return kFailed;
+    }
+    return Guarded(kFailed, [&] {
+        const std::shared_ptr<Session> session = Current();
+        canbus::CanFrame frame;
+        if (!session || !session->Client().Pdos().Take(&frame)) {
+            return kFailed;
+        }
+        *pdo = CAN_PDO{};
+        pdo->cobId = frame.id;
+        pdo->length = frame.length;
+        std::copy_n(frame.data.begin(), frame.length, pdo->data);
+        return kOk;
+    });
+}
+
+int Library::TransmitPdo(CAN_PDO pdo) {
+    if (pdo.cobId > canbus::kMaxStandardId || pdo.length > canbus::kMaxFrameBytes) {
+        return kFailed;
+    }
+    return Guarded(kFailed, [&] {
+        const std::shared_ptr<Session> session = Current();
+        canbus::CanFrame frame;
+        frame.id = pdo.cobId;
+        frame.length = static_cast<uint8_t>(pdo.length);
+        std::copy_n(pdo.data, frame.length, frame.data.begin());
+        return session && session->Client().TransmitPdo(frame) ? kOk : kFailed;
+    });
+}
+
+int Library::SdoRead(int node, int index, int subIndex, void* buffer, int size, int* outValue) {
+    if (!ValidObject(node, index, subIndex) || !buffer || size <= 0) {
+        return kFailed;
+    }
+    return Guarded(kFailed, [&] {
+        const std::shared_ptr<Session> session = Current();
+        if (!session) {
+            return kFailed;
+        }
+        return Conclude(session->Client().Upload(static_cast<uint8_t>(node), static_cast<uint16_t>(index),
+                                                 static_cast<uint8_t>(subIndex), static_cast<uint8_t*>(buffer),
+                                                 static_cast<size_t>(size)),
+                        outValue);
+    });
+}
+
+int Library::SdoWrite(int node, int index, int subIndex, void* data, int size, int* outValue) {
+    if (!ValidObject(node, index, subIndex) || !data || size <= 0) {
+        return kFailed;
+    }
+    return Guarded(kFailed, [&] {
+        const std::shared_ptr<Session> session = Current();
+        if (!session) {
+            return kFailed;
+        }
+        return Conclude(session->Client().Download(static_cast<uint8_t>(node), static_cast<uint16_t>(index),
+                                                   static_cast<uint8_t>(subIndex), static_cast<const uint8_t*>(data),
+                                                   static_cast<size_t>(size)),
+                        outValue);
+    });
+}
+
+int Library::SetNodeState(int node, int state) {
+    const std::optional<uint8_t> command = NmtCommandForState(state);
+    if (!command || node < 1 || node > canopen::kMaxNode) {
+        return kFailed;
+    }
+    return Guarded(kFailed, [&] {
+        const std::shared_ptr<Session> session = Current();
+        return session && session->Client().SendNmt(*command, static_cast<uint8_t>(node)) ? kOk : kFailed;
+    });
+}
+
+}  // namespace tolvikcan

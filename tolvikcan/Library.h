@@ -1,0 +1,67 @@
+// The twelve operations of the bridge library on CAN adapters. One object holds it all: the
+// adapters last enumerated, the callbacks, and the session of the connected adapter. Every
+// operation answers a call out of order or a bad argument with its failure value and lets no
+// exception out.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "canbus/FrameChannel.h"
+#include "canbus/WaitClock.h"
+#include "canlink/QuarnCANopen.h"
+#include "tolvikcan/AdapterSpec.h"
+#include "tolvikcan/Session.h"
+
+namespace tolvikcan {
+
+// How named adapters meet the machine: whether one exists (never by opening it), and a channel
+// for it. The system's are in SystemAdapters.h; tests give virtual ones.
+struct Adapters {
+    std::function<bool(const AdapterSpec&)> exists;
+    std::function<std::unique_ptr<canbus::FrameChannel>(const AdapterSpec&)> channel;
+    canbus::WaitClock* clock = nullptr;
+    // Where the reason a connection failed goes (the library has no window of its own).
+    std::function<void(const std::string&)> report;
+};
+
+class Library {
+public:
+    explicit Library(Adapters adapters) : m_adapters(std::move(adapters)) {}
+    ~Library();
+    Library(const Library&) = delete;
+    Library& operator=(const Library&) = delete;
+
+    // `specs`: the adapters named (TOLVIK_CAN_ADAPTER). Those that exist, in the order named; an
+    // adapter named that does not exist is left out, like a bridge that does not answer.
+    int EnumerateBridges(const char* specs, CAN_BRIDGE_INFO* bridges, int capacity);
+    int Connect(uint32_t ipAddress);
+    int Disconnect();
+    int EnumerateNodes(uint8_t* nodeTable);
+    int SetPdoBufferSize(int size);
+    int RegisterEvents(CAN_PdoEventProc onPdo, CAN_SecondaryEventProc onSecondary);
+    int RegisterPdo(CAN_PDO pdo);
+    int GetPdo(CAN_PDO* pdo);
+    int TransmitPdo(CAN_PDO pdo);
+    int SdoRead(int node, int index, int subIndex, void* buffer, int size, int* outValue);
+    int SdoWrite(int node, int index, int subIndex, void* data, int size, int* outValue);
+    int SetNodeState(int node, int state);
+
+private:
+    struct Bridge {
+        AdapterSpec spec;
+        BridgeIdentity identity;
+    };
+    std::shared_ptr<Session> Current();
+
+    const Adapters m_adapters;
+    std::mutex m_mutex;  // guards what follows; never held while a session works or closes
+    std::vector<Bridge> m_bridges;
+    std::shared_ptr<Session> m_session;
+    CAN_PdoEventProc m_onPdo = nullptr;
+};
+
+}  // namespace tolvikcan
