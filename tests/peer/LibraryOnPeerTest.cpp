@@ -46,7 +46,9 @@ TEST_F(PeerLink, CommandsWhoseMeaningDiffersBetweenAdaptersAreNeverSent) {
     const std::vector<std::string> sent = HostLines(*m_peer, "");
     ASSERT_FALSE(sent.empty());
     for (const std::string& line : sent) {
-        ASSERT_FALSE(line.empty());
+        if (line.empty()) {
+            continue;  // a bare CR clears what an adapter may hold of an earlier line
+        }
         EXPECT_EQ(std::string("MmAP").find(line[0]), std::string::npos) << line;
         EXPECT_NE(line, "S7");
     }
@@ -227,7 +229,7 @@ TEST_F(PeerLink, SilentBusTimesOutReadsRetriedOnceWritesNever) {
     int value = 0;
     uint8_t byte = 0x45;
     EXPECT_NE(Bridge().CAN_SDOWrite(72, 0x2010, 5, &byte, 1, &value), 1);
-    EXPECT_EQ(HostLines(*m_peer, "t6488", from).size(), 3u) << "a write is sent once";
+    EXPECT_EQ(HostLines(*m_peer, "t64882F102005", from).size(), 1u) << "a write is sent once";
     ASSERT_EQ(m_peer->Command("fault silence off"), "ok");
     EXPECT_EQ(Read32(0x1018, 3), 0x00040002u);
 }

@@ -20,7 +20,9 @@ PeerProcess::PeerProcess(const PeerOptions& options) {
         return;
     }
     const std::string script = PeerDirectory() + "/slcan_adapter.py";
-    std::vector<std::string> args = {"python3", script, "--nodes", options.nodes, "--ack", options.ack, "--eol",
+    // Debian's interpreter without site packages: the script needs only the standard library,
+    // and this starts fastest.
+    std::vector<std::string> args = {"/usr/bin/python3", "-S", script, "--nodes", options.nodes, "--ack", options.ack, "--eol",
                                      options.eol};
     if (options.timestamps) {
         args.push_back("--timestamps");
@@ -40,7 +42,7 @@ PeerProcess::PeerProcess(const PeerOptions& options) {
     // A group of its own, so the adapter and the Node peer it starts end together.
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
     posix_spawnattr_setpgroup(&attributes, 0);
-    const int spawned = posix_spawnp(&m_pid, "python3", &actions, &attributes, argv.data(), environ);
+    const int spawned = posix_spawn(&m_pid, argv[0], &actions, &attributes, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     close(toPeer[0]);

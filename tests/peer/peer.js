@@ -157,7 +157,13 @@ const commands = {
     },
     // get <node> <index hex> <sub>: a value as the node holds it now
     get: ([node, index, sub]) => {
-        const entry = devices[Number(node)].eds.getSubEntry(parseInt(index, 16), Number(sub));
+        const eds = devices[Number(node)].eds;
+        let entry;
+        try {
+            entry = eds.getSubEntry(parseInt(index, 16), Number(sub));
+        } catch (e) {
+            entry = Number(sub) === 0 ? eds.getEntry(parseInt(index, 16)) : undefined;  // a plain variable
+        }
         return entry ? entry.raw.toString('hex') : 'none';
     },
     state: ([node]) => String(devices[Number(node)].nmt.state),
