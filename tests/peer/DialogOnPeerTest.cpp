@@ -103,10 +103,11 @@ protected:
         const std::vector<std::string> lines = Lines();
         return !lines.empty() && lines.back() == line;
     }
-    // The values the host wrote to the association control byte, in order.
-    std::vector<std::string> AssociationWrites() const {
+    // The values the host wrote to the association control byte, in order, once `count` came
+    // (the peer's record may trail the library's answer).
+    std::vector<std::string> AssociationWrites(size_t count = 2) const {
         std::vector<std::string> writes;
-        for (const std::string& line : m_peer->LinesWith("e sdo-write 72 2010 5 ")) {
+        for (const std::string& line : m_peer->WaitForCount("e sdo-write 72 2010 5 ", count)) {
             writes.push_back(line.substr(line.rfind(' ') + 1));
         }
         return writes;
@@ -184,6 +185,7 @@ TEST_F(PeerDialog, LinkComesUpAndTheSignalStrengthPdoIsSwitchedOn) {
     EXPECT_TRUE(m_dlg->GetDlgItem(res::IDC_ASSOCIATE)->isEnabled());
 
     // 0x1802/1 valid, 0x1A02/0 mapped, then pre-operational and start, in this order.
+    m_peer->WaitForCount("e nmt 72", 4);
     std::vector<std::string> setUp;
     for (const std::string& line : m_peer->LinesWith("e ")) {
         if (line.rfind("e sdo-write", 0) == 0 || line.rfind("e nmt 72", 0) == 0) {

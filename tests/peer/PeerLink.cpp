@@ -129,3 +129,14 @@ std::vector<CAN_PDO> PeerLink::WaitForPdos(size_t count, std::chrono::millisecon
     }
     return taken;
 }
+
+bool PeerLink::WaitForCallback(std::chrono::milliseconds timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (PdoEvents::calls.load() == 0) {
+        if (std::chrono::steady_clock::now() > end) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}

@@ -44,6 +44,8 @@ protected:
     int Write(int index, int sub, std::vector<uint8_t> bytes);
     // PDOs taken from the library until it has none.
     std::vector<CAN_PDO> TakePdos();
+    // Waits until the PDO callback has been called.
+    static bool WaitForCallback(std::chrono::milliseconds timeout = std::chrono::seconds(3));
     // PDOs taken until `count` came or `timeout` passed.
     std::vector<CAN_PDO> WaitForPdos(size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(3));
 

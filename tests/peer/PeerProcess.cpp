@@ -127,6 +127,21 @@ std::string PeerProcess::WaitFor(const std::string& prefix, std::chrono::millise
     return found;
 }
 
+std::vector<std::string> PeerProcess::WaitForCount(const std::string& prefix, size_t count,
+                                                  std::chrono::milliseconds timeout) {
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait_for(lock, timeout, [&] {
+            size_t seen = 0;
+            for (const std::string& line : m_lines) {
+                seen += line.rfind(prefix, 0) == 0;
+            }
+            return seen >= count || m_ended;
+        });
+    }
+    return LinesWith(prefix);
+}
+
 std::vector<std::string> PeerProcess::LinesWith(const std::string& prefix, size_t from) const {
     std::lock_guard lock(m_mutex);
     std::vector<std::string> found;

@@ -37,6 +37,9 @@ public:
     // empty when none came.
     std::string WaitFor(const std::string& prefix, std::chrono::milliseconds timeout = std::chrono::seconds(3),
                         size_t from = 0);
+    // Waits up to `timeout` until at least `count` lines start with `prefix`; then those lines.
+    std::vector<std::string> WaitForCount(const std::string& prefix, size_t count,
+                                          std::chrono::milliseconds timeout = std::chrono::seconds(3));
     // Lines starting with `prefix`, from index `from` on.
     std::vector<std::string> LinesWith(const std::string& prefix, size_t from = 0) const;
     size_t LineCount() const;
