@@ -226,7 +226,7 @@ int main(int argc, char** argv) {
 
     printf("%-34s %14s %14s %10s\n", "figure", "tolvikcan+pty", "bench", "ratio");
     const auto row = [](const char* name, double a, double b) {
-        printf("%-34s %14.1f %14.1f %10.1f\n", name, a, b, b > 0 ? a / b : 0.0);
+        printf("%-34s %14.1f %14.1f %10.3g\n", name, a, b, b > 0 ? a / b : 0.0);
     };
     row("SDO read round trip p50 (us)", pty.sdoP50us, sim.sdoP50us);
     row("SDO read round trip p99 (us)", pty.sdoP99us, sim.sdoP99us);
