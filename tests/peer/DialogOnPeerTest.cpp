@@ -269,6 +269,18 @@ TEST_F(PeerDialog, VirtualKeyClickPutsPressAndReleaseOnTheBus) {
     EXPECT_EQ(lines.back(), "Send key up");
 }
 
+TEST_F(PeerDialog, AdapterUnpluggedMidSessionMakesTheVirtualRemoteSayItFailed) {
+    StartPeer();
+    Open();
+    ASSERT_TRUE(m_boxes.empty());
+    ASSERT_EQ(m_peer->Command("hangup"), "ok");
+    const size_t lines = Lines().size();
+    QTest::mouseClick(m_dlg->GetDlgItem(res::IDC_KEY_SPOT), Qt::LeftButton);
+    EXPECT_TRUE(Eventually([&] { return m_boxes.size() == 2; }));
+    EXPECT_EQ(m_boxes, (std::vector<std::string>{"Virtual remote send error", "Virtual remote send error"}));
+    EXPECT_EQ(Lines().size(), lines) << "nothing claims the keys were sent";
+}
+
 // --- the association: bit 2 of 0x2010/5 set, then cleared whichever way it ends
 
 TEST_F(PeerDialog, AssociationEndsWithThePairing) {
