@@ -2,8 +2,8 @@
 # Runs the Windows COM-port test under Wine against the CAN peer:
 #   wine-peer.sh <wine root> <wine64> <test program>
 # Starts the peer in a process group of its own, links COM5 of the program's Wine prefix to the
-# peer's pty, has the wireless remote send a key every 200 ms while the test runs, checks that
-# the test's own key reached the peer, and ends the peer's group by its id.
+# peer's pty, runs the test, checks that the adapter was opened, given the test's key press and
+# release and closed again, and ends the peer's group by its id.
 set -eu
 root=$1 wine=$2 program=$3
 here=$(cd "$(dirname "$0")" && pwd)
@@ -26,15 +26,24 @@ exec 3>"$work/control"
 for _ in $(seq 100); do grep -q '^r ready' "$work/peer.out" && break; sleep 0.1; done
 pty=$(sed -n 's/^pty //p' "$work/peer.out")
 [ -n "$pty" ] || { echo "wine-peer.sh: the peer did not start" >&2; exit 1; }
+# The link lets Wine open COM5; the Ports value makes Wine's mount manager list it as a serial
+# device (\Device\SerialN) at its next start, which is how the library sees that COM5 exists.
 ln -sfn "$pty" "$WINEPREFIX/dosdevices/com5"
+"$wine" reg add 'HKLM\Software\Wine\Ports' /v COM5 /d "$pty" /f >/dev/null
+wineserver="$(dirname "$wine")/wineserver"
+"$wineserver" -k 2>/dev/null || true
+"$wineserver" -w
 
-(while :; do echo "pdo 1c9 07" >&3 || exit 0; sleep 0.2; done) &
-keys=$!
 status=0
 TOLVIK_CAN_ADAPTER=slcan:COM5 "$wine" "$program" || status=$?
-kill "$keys" 2>/dev/null || true
-if ! grep -q '^h t1C8102' "$work/peer.out"; then
-  echo "wine-peer.sh: the key transmitted through COM5 did not reach the peer" >&2
-  status=1
+for line in O t1C8102 t1C8100 C; do
+  if ! grep -qx "h $line" "$work/peer.out"; then
+    echo "wine-peer.sh: \"$line\" did not reach the adapter through COM5" >&2
+    status=1
+  fi
+done
+if [ $status -ne 0 ]; then
+  echo "wine-peer.sh: what the adapter received (first 40 lines):" >&2
+  grep '^h ' "$work/peer.out" | head -n 40 >&2
 fi
 exit $status
