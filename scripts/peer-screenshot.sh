@@ -31,25 +31,13 @@ for _ in $(seq 100); do grep -q '^r ready' "$work/peer.out" && break; sleep 0.1;
 pty=$(sed -n 's/^pty //p' "$work/peer.out")
 [ -n "$pty" ] || { echo "The peer did not start." >&2; exit 1; }
 
-display=":$((90 + RANDOM % 100))"
-Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY="$display"
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+source scripts/window.sh
+tolvik_start_xvfb
+pids+=("$TOLVIK_XVFB_PID")
 
 TOLVIK_CAN_ADAPTER="slcan:$pty" build/default/bin/tolvik --bridge-library build/default/bin/libtolvikcan.so &
 tool=$!
-window=""
-for _ in $(seq 100); do
-  window=$(xdotool search --onlyvisible --pid "$tool" --name '^Tolvik$' 2>/dev/null | head -n 1 || true)
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-if [ -z "$window" ]; then
-  echo "The Tolvik window did not appear." >&2
-  kill "$tool" 2>/dev/null || true
-  exit 1
-fi
+window=$(tolvik_find_window "$tool")
 sleep 3  # the start-up's pauses: the signal-strength set-up
 for command in "pdo 2c9 00" "pdo 3c8 b4" "pdo 1c9 07"; do
   echo "$command" >&3
