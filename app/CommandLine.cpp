@@ -61,6 +61,12 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     parser.addOption(help);
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption adapter(
+        QStringLiteral("adapter"),
+        QStringLiteral("Uses this CAN adapter (socketcan:can0, slcan:/dev/ttyACM0[,bitrate=N]; repeatable) "
+                       "through the CAN adapter library (else TOLVIK_CAN_ADAPTER)."),
+        QStringLiteral("SPEC"));
+    parser.addOption(adapter);
     std::vector<QCommandLineOption> files;
     for (const FileOption& option : kFileOptions) {
         files.emplace_back(QString::fromLatin1(option.name), QString::fromLatin1(option.description),
@@ -94,10 +100,25 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         // Absolute, so that a library named without a folder is not searched for on the system's path.
         line.*kFileOptions[i].target = QFileInfo(path).absoluteFilePath();
     }
+    line.adapters = parser.values(adapter);
     return line;
 }
 
+// Beside the program in the build tree; in the program's private folder once installed.
+static QString CanAdapterLibrary() {
+    const QString folder = QCoreApplication::applicationDirPath();
+    const QString beside = folder + QStringLiteral("/libtolvikcan.so");
+    return QFileInfo::exists(beside) ? beside
+                                     : folder + QStringLiteral("/" TOLVIK_INSTALLED_PRIVATE_DIR "/libtolvikcan.so");
+}
+
 void ApplyCommandLine(const CommandLine& line) {
+    if (!line.adapters.isEmpty()) {
+        qputenv("TOLVIK_CAN_ADAPTER", line.adapters.join(QLatin1Char(';')).toLocal8Bit());
+        if (line.bridgeLibrary.isEmpty()) {
+            qputenv("TOLVIK_BRIDGE_LIBRARY", CanAdapterLibrary().toLocal8Bit());
+        }
+    }
     const std::pair<const char*, const QString*> variables[] = {
         {"TOLVIK_BENCH_SCENARIO", &line.scenario},
         {"TOLVIK_BRIDGE_LIBRARY", &line.bridgeLibrary},

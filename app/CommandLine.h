@@ -1,5 +1,6 @@
-// The program's command line: --help, --version and the files the environment variables
-// TOLVIK_BENCH_SCENARIO, TOLVIK_BRIDGE_LIBRARY and TOLVIK_REGISTRY otherwise name.
+// The program's command line: --help, --version, the files the environment variables
+// TOLVIK_BENCH_SCENARIO, TOLVIK_BRIDGE_LIBRARY and TOLVIK_REGISTRY otherwise name, and the CAN
+// adapters (--adapter, else TOLVIK_CAN_ADAPTER).
 #pragma once
 
 #include <QString>
@@ -16,6 +17,9 @@ struct CommandLine {
     QString scenario;
     QString bridgeLibrary;
     QString registry;
+    // Adapter specs in the order given (KIND:DEVICE[,bitrate=N]); the CAN adapter library
+    // reads and judges them.
+    QStringList adapters;
 };
 
 // The exit code of a command line that cannot be run.
@@ -26,5 +30,6 @@ constexpr int kCommandLineErrorExit = 2;
 CommandLine ParseCommandLine(const QStringList& arguments);
 
 // Hands the files given to the parts that read them, through their environment variables, so
-// that the command line wins over the environment.
+// that the command line wins over the environment. Adapters given also load the CAN adapter
+// library unless a bridge library is given.
 void ApplyCommandLine(const CommandLine& line);

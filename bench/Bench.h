@@ -12,19 +12,10 @@
 
 namespace bench {
 
-// ---- The twelve operations (same signatures and results as the bridge library) ----
-int CAN_EnumerateBridges(CAN_BRIDGE_INFO* bridges, int capacity);
-int CAN_Connect(uint32_t ipAddress);
-int CAN_Disconnect();
-int CAN_EnumerateNodes(uint8_t* nodeTable);
-int CAN_SetPDOBufferSize(int size);
-int CAN_RegisterEvents(CAN_PdoEventProc onPdo, CAN_SecondaryEventProc onSecondary);
-int CAN_RegisterPDO(CAN_PDO pdo);
-int CAN_GetPDO(CAN_PDO* pdo);
-int CAN_TransmitPDO(CAN_PDO pdo);
-int CAN_SDORead(int node, int index, int subIndex, void* buffer, int size, int* outValue);
-int CAN_SDOWrite(int node, int index, int subIndex, void* data, int size, int* outValue);
-int CAN_SetNodeState(int node, int state);
+// ---- The twelve operations (the signatures canlink/QuarnCANopen.h lists, the library's results) ----
+#define TOLVIK_BENCH_OPERATION(name, result, parameters, arguments) result name parameters;
+CAN_OPERATIONS(TOLVIK_BENCH_OPERATION)
+#undef TOLVIK_BENCH_OPERATION
 
 // ---- Scenarios ----
 struct BridgeSpec {

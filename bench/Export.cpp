@@ -1,7 +1,5 @@
 // The bench as a drop-in bridge library: the twelve operations with C linkage, nothing else
-// visible (exports.map hides the rest on ELF platforms).
-#include <type_traits>
-
+// visible (a version script hides the rest on ELF platforms).
 #include "bench/Bench.h"
 
 #ifdef _WIN32
@@ -10,57 +8,10 @@
 #define TOLVIK_BENCH_API extern "C" __attribute__((visibility("default")))
 #endif
 
-TOLVIK_BENCH_API int CAN_CALLCONV CAN_EnumerateBridges(CAN_BRIDGE_INFO* bridges, int capacity) {
-    return bench::CAN_EnumerateBridges(bridges, capacity);
-}
-TOLVIK_BENCH_API int CAN_CALLCONV CAN_Connect(uint32_t ipAddress) {
-    return bench::CAN_Connect(ipAddress);
-}
-TOLVIK_BENCH_API int CAN_CALLCONV CAN_Disconnect(void) {
-    return bench::CAN_Disconnect();
-}
-TOLVIK_BENCH_API int CAN_CALLCONV CAN_EnumerateNodes(uint8_t* nodeTable) {
-    return bench::CAN_EnumerateNodes(nodeTable);
-}
-TOLVIK_BENCH_API int CAN_CALLCONV CAN_SetPDOBufferSize(int size) {
-    return bench::CAN_SetPDOBufferSize(size);
-}
-TOLVIK_BENCH_API int CAN_CALLCONV CAN_RegisterEvents(CAN_PdoEventProc onPdo,
-                                                     CAN_SecondaryEventProc onSecondary) {
-    return bench::CAN_RegisterEvents(onPdo, onSecondary);
-}
-TOLVIK_BENCH_API int CAN_CALLCONV CAN_RegisterPDO(CAN_PDO pdo) {
-    return bench::CAN_RegisterPDO(pdo);
-}
-TOLVIK_BENCH_API int CAN_CALLCONV CAN_GetPDO(CAN_PDO* pdo) {
-    return bench::CAN_GetPDO(pdo);
-}
-TOLVIK_BENCH_API int CAN_CALLCONV CAN_TransmitPDO(CAN_PDO pdo) {
-    return bench::CAN_TransmitPDO(pdo);
-}
-TOLVIK_BENCH_API int CAN_CALLCONV CAN_SDORead(int node, int index, int subIndex, void* buffer, int size,
-                                              int* outValue) {
-    return bench::CAN_SDORead(node, index, subIndex, buffer, size, outValue);
-}
-TOLVIK_BENCH_API int CAN_CALLCONV CAN_SDOWrite(int node, int index, int subIndex, void* data, int size,
-                                               int* outValue) {
-    return bench::CAN_SDOWrite(node, index, subIndex, data, size, outValue);
-}
-TOLVIK_BENCH_API int CAN_CALLCONV CAN_SetNodeState(int node, int state) {
-    return bench::CAN_SetNodeState(node, state);
-}
-
-// The tool binds these by name into PFN_CAN_* pointers: a signature drifting apart here would
-// only show as a crash at run time.
-static_assert(std::is_same_v<decltype(&CAN_EnumerateBridges), PFN_CAN_EnumerateBridges>);
-static_assert(std::is_same_v<decltype(&CAN_Connect), PFN_CAN_Connect>);
-static_assert(std::is_same_v<decltype(&CAN_Disconnect), PFN_CAN_Disconnect>);
-static_assert(std::is_same_v<decltype(&CAN_EnumerateNodes), PFN_CAN_EnumerateNodes>);
-static_assert(std::is_same_v<decltype(&CAN_SetPDOBufferSize), PFN_CAN_SetPDOBufferSize>);
-static_assert(std::is_same_v<decltype(&CAN_RegisterEvents), PFN_CAN_RegisterEvents>);
-static_assert(std::is_same_v<decltype(&CAN_RegisterPDO), PFN_CAN_RegisterPDO>);
-static_assert(std::is_same_v<decltype(&CAN_GetPDO), PFN_CAN_GetPDO>);
-static_assert(std::is_same_v<decltype(&CAN_TransmitPDO), PFN_CAN_TransmitPDO>);
-static_assert(std::is_same_v<decltype(&CAN_SDORead), PFN_CAN_SDORead>);
-static_assert(std::is_same_v<decltype(&CAN_SDOWrite), PFN_CAN_SDOWrite>);
-static_assert(std::is_same_v<decltype(&CAN_SetNodeState), PFN_CAN_SetNodeState>);
+// Each operation forwards to the bench's own. Both are declared from the one list, so their
+// signatures match the PFN_CAN_* types the tool binds them as.
+#define TOLVIK_BENCH_EXPORT(name, result, parameters, arguments) \
+    TOLVIK_BENCH_API result CAN_CALLCONV name parameters {       \
+        return bench::name arguments;                            \
+    }
+CAN_OPERATIONS(TOLVIK_BENCH_EXPORT)

@@ -11,6 +11,10 @@ using std::chrono::milliseconds;
 // How long the opening waits for an answer to each command before taking it that the adapter
 // does not acknowledge.
 constexpr milliseconds kAnswerWait{100};
+// The answers to the empty lines that start the opening end once the line has been quiet this
+// long (and at the latest after kFlushLimit).
+constexpr milliseconds kQuiet{50};
+constexpr milliseconds kFlushLimit{300};
 // How long the reader waits on the port before looking whether it is asked to stop.
 constexpr milliseconds kReadSlice{1000};
 
@@ -46,6 +50,27 @@ SlcanChannel::SlcanChannel(std::unique_ptr<SerialPort> port, std::string device,
 
 SlcanChannel::~SlcanChannel() {
     Close();
+}
+
+bool SlcanChannel::Flush() {
+    // Empty lines end whatever half command the adapter holds; their answers (one per line, or
+    // none) say nothing yet and must not be taken for the answers to the commands that follow.
+    static const char kEmptyLines[] = "\r\r\r";
+    if (m_port->Write(kEmptyLines, sizeof kEmptyLines - 1) != SerialPort::WriteResult::Written) {
+        return false;
+    }
+    const auto end = std::chrono::steady_clock::now() + kFlushLimit;
+    char buffer[256];
+    while (std::chrono::steady_clock::now() < end) {
+        const int n = m_port->Read(buffer, sizeof buffer, kQuiet);
+        if (n < 0) {
+            return false;
+        }
+        if (n == 0) {
+            break;
+        }
+    }
+    return true;
 }
 
 int SlcanChannel::Command(const std::string& command, Intake& intake, bool* gone) {
@@ -92,9 +117,7 @@ bool SlcanChannel::Open(FrameSink& sink, std::string* error) {
         return false;
     }
     auto intake = std::make_unique<Intake>();
-    bool gone = false;
-    // Empty lines end whatever half command the adapter holds; their answers say nothing yet.
-    Command("\r\r\r", *intake, &gone);
+    bool gone = !Flush();
     // Closing a channel that is not open is refused by some adapters: its answer is not checked.
     Command("C\r", *intake, &gone);
     const int rateAnswer = gone ? 0 : Command(*rate, *intake, &gone);

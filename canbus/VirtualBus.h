@@ -31,8 +31,6 @@ public:
     void Vanish();
     // Frames this channel put on the bus, oldest first (at most kSentLog).
     std::vector<CanFrame> Sent() const;
-    // Frames not taken because this channel's receive queue was full.
-    uint64_t Overruns() const;
 
     static constexpr size_t kQueueLimit = 65536;
     static constexpr size_t kSentLog = 65536;
@@ -51,7 +49,6 @@ private:
     bool m_stopping = false;
     bool m_vanished = false;
     bool m_lostReported = false;
-    uint64_t m_overruns = 0;
     std::condition_variable m_wake;
 };
 

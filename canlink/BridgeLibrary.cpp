@@ -12,9 +12,9 @@ BridgeLibrary& Bridge() {
 }
 
 bool BridgeLibrary::IsBound() const {
-    return CAN_EnumerateBridges && CAN_Connect && CAN_Disconnect && CAN_EnumerateNodes &&
-           CAN_SetPDOBufferSize && CAN_RegisterEvents && CAN_RegisterPDO && CAN_GetPDO && CAN_TransmitPDO &&
-           CAN_SDORead && CAN_SDOWrite && CAN_SetNodeState;
+#define TOLVIK_IS_BOUND(name, result, parameters, arguments) &&name != nullptr
+    return true CAN_OPERATIONS(TOLVIK_IS_BOUND);
+#undef TOLVIK_IS_BOUND
 }
 
 std::string DefaultBridgeLibraryPath() {
@@ -40,7 +40,7 @@ std::string DefaultBridgeLibraryPath() {
 namespace {
 
 template <typename Entry>
-bool BindEntry(void* library, const char* name, Entry* entry, std::string* error) {
+bool BindEntry(const platform::SharedLibrary& library, const char* name, Entry* entry, std::string* error) {
     *entry = reinterpret_cast<Entry>(platform::FindSymbol(library, name));
     if (!*entry && error) {
         *error = std::string("entry point ") + name + " is missing";
@@ -52,7 +52,7 @@ bool BindEntry(void* library, const char* name, Entry* entry, std::string* error
 
 bool LoadBridgeLibrary(const std::string& path, std::string* error) {
     std::string reason;
-    void* library = platform::OpenSharedLibrary(path, &reason);
+    platform::SharedLibrary library = platform::OpenSharedLibrary(path, &reason);
     if (!library) {
         if (error) {
             *error = "Cannot load the bridge library " + path + " (" + reason + ").";
@@ -61,18 +61,10 @@ bool LoadBridgeLibrary(const std::string& path, std::string* error) {
     }
     BridgeLibrary bound;
     std::string missing;
-    bool ok = BindEntry(library, "CAN_EnumerateBridges", &bound.CAN_EnumerateBridges, &missing) &&
-              BindEntry(library, "CAN_Connect", &bound.CAN_Connect, &missing) &&
-              BindEntry(library, "CAN_Disconnect", &bound.CAN_Disconnect, &missing) &&
-              BindEntry(library, "CAN_EnumerateNodes", &bound.CAN_EnumerateNodes, &missing) &&
-              BindEntry(library, "CAN_SetPDOBufferSize", &bound.CAN_SetPDOBufferSize, &missing) &&
-              BindEntry(library, "CAN_RegisterEvents", &bound.CAN_RegisterEvents, &missing) &&
-              BindEntry(library, "CAN_RegisterPDO", &bound.CAN_RegisterPDO, &missing) &&
-              BindEntry(library, "CAN_GetPDO", &bound.CAN_GetPDO, &missing) &&
-              BindEntry(library, "CAN_TransmitPDO", &bound.CAN_TransmitPDO, &missing) &&
-              BindEntry(library, "CAN_SDORead", &bound.CAN_SDORead, &missing) &&
-              BindEntry(library, "CAN_SDOWrite", &bound.CAN_SDOWrite, &missing) &&
-              BindEntry(library, "CAN_SetNodeState", &bound.CAN_SetNodeState, &missing);
+    // In the list's order; the first entry point missing stops the binding.
+#define TOLVIK_BIND(name, result, parameters, arguments) &&BindEntry(library, #name, &bound.name, &missing)
+    const bool ok = true CAN_OPERATIONS(TOLVIK_BIND);
+#undef TOLVIK_BIND
     if (!ok) {
         if (error) {
             *error = "The bridge library " + path + " cannot be used: " + missing + ".";
@@ -80,5 +72,6 @@ bool LoadBridgeLibrary(const std::string& path, std::string* error) {
         return false;
     }
     Bridge() = bound;
+    library.release();  // loaded for the rest of the process, as the binding promises
     return true;
 }

@@ -7,18 +7,9 @@
 #include "canlink/QuarnCANopen.h"
 
 struct BridgeLibrary {
-    PFN_CAN_EnumerateBridges CAN_EnumerateBridges = nullptr;
-    PFN_CAN_Connect CAN_Connect = nullptr;
-    PFN_CAN_Disconnect CAN_Disconnect = nullptr;
-    PFN_CAN_EnumerateNodes CAN_EnumerateNodes = nullptr;
-    PFN_CAN_SetPDOBufferSize CAN_SetPDOBufferSize = nullptr;
-    PFN_CAN_RegisterEvents CAN_RegisterEvents = nullptr;
-    PFN_CAN_RegisterPDO CAN_RegisterPDO = nullptr;
-    PFN_CAN_GetPDO CAN_GetPDO = nullptr;
-    PFN_CAN_TransmitPDO CAN_TransmitPDO = nullptr;
-    PFN_CAN_SDORead CAN_SDORead = nullptr;
-    PFN_CAN_SDOWrite CAN_SDOWrite = nullptr;
-    PFN_CAN_SetNodeState CAN_SetNodeState = nullptr;
+#define TOLVIK_BRIDGE_ENTRY(name, result, parameters, arguments) PFN_##name name = nullptr;
+    CAN_OPERATIONS(TOLVIK_BRIDGE_ENTRY)
+#undef TOLVIK_BRIDGE_ENTRY
 
     bool IsBound() const;
 };
@@ -32,6 +23,7 @@ BridgeLibrary& Bridge();
 std::string DefaultBridgeLibraryPath();
 
 // Loads the library and binds all twelve entry points into Bridge(). On failure Bridge() is left
-// unbound and `error` names the library or the missing entry point. The library stays loaded for
-// the life of the process: its thread may still be winding down when the dialog goes away.
+// unbound, the library is unloaded, and `error` names the library or the missing entry point.
+// A bound library stays loaded for the life of the process: its thread may still be winding down
+// when the dialog goes away.
 bool LoadBridgeLibrary(const std::string& path, std::string* error);

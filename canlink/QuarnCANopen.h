@@ -1,6 +1,7 @@
 // The bridge library's C interface: records and the twelve operations, as function types.
 // The tool never links the library; it binds these at run time (BridgeLibrary.h), so only the
-// types live here. The bench library includes this header to export matching functions.
+// types and the list of operations live here. The bench library includes this header to export
+// matching functions.
 #ifndef TOLVIK_CANLINK_QUARNCANOPEN_H
 #define TOLVIK_CANLINK_QUARNCANOPEN_H
 
@@ -49,20 +50,32 @@ enum { CAN_NODE_TABLE_SIZE = 128, CAN_NODE_PRESENT = 2 };
 typedef void(CAN_CALLCONV* CAN_PdoEventProc)(int count);
 typedef void(CAN_CALLCONV* CAN_SecondaryEventProc)(int event, int data);
 
-typedef int(CAN_CALLCONV* PFN_CAN_EnumerateBridges)(CAN_BRIDGE_INFO* bridges, int capacity);
-typedef int(CAN_CALLCONV* PFN_CAN_Connect)(uint32_t ipAddress);
-typedef int(CAN_CALLCONV* PFN_CAN_Disconnect)(void);
-typedef int(CAN_CALLCONV* PFN_CAN_EnumerateNodes)(uint8_t* nodeTable);
-typedef int(CAN_CALLCONV* PFN_CAN_SetPDOBufferSize)(int size);
-typedef int(CAN_CALLCONV* PFN_CAN_RegisterEvents)(CAN_PdoEventProc onPdo, CAN_SecondaryEventProc onSecondary);
-typedef int(CAN_CALLCONV* PFN_CAN_RegisterPDO)(CAN_PDO pdo);
-typedef int(CAN_CALLCONV* PFN_CAN_GetPDO)(CAN_PDO* pdo);
-typedef int(CAN_CALLCONV* PFN_CAN_TransmitPDO)(CAN_PDO pdo);
-typedef int(CAN_CALLCONV* PFN_CAN_SDORead)(int node, int index, int subIndex, void* buffer, int size,
-                                           int* outValue);
-typedef int(CAN_CALLCONV* PFN_CAN_SDOWrite)(int node, int index, int subIndex, void* data, int size,
-                                            int* outValue);
-typedef int(CAN_CALLCONV* PFN_CAN_SetNodeState)(int node, int state);
+// The twelve operations, listed once: everything that names them all (the binding table, the
+// bench's exports, the export lists the checks compare) is generated from this list.
+// X(name, return type, (parameters), (arguments)); the arguments let a wrapper forward a call.
+// The build reads the names from here (cmake/BridgeOperations.cmake): one X( entry per line.
+#define CAN_OPERATIONS(X)                                                                           \
+    X(CAN_EnumerateBridges, int, (CAN_BRIDGE_INFO * bridges, int capacity), (bridges, capacity))    \
+    X(CAN_Connect, int, (uint32_t ipAddress), (ipAddress))                                          \
+    X(CAN_Disconnect, int, (void), ())                                                              \
+    X(CAN_EnumerateNodes, int, (uint8_t * nodeTable), (nodeTable))                                  \
+    X(CAN_SetPDOBufferSize, int, (int size), (size))                                                \
+    X(CAN_RegisterEvents, int, (CAN_PdoEventProc onPdo, CAN_SecondaryEventProc onSecondary),        \
+      (onPdo, onSecondary))                                                                         \
+    X(CAN_RegisterPDO, int, (CAN_PDO pdo), (pdo))                                                   \
+    X(CAN_GetPDO, int, (CAN_PDO * pdo), (pdo))                                                      \
+    X(CAN_TransmitPDO, int, (CAN_PDO pdo), (pdo))                                                   \
+    X(CAN_SDORead, int, (int node, int index, int subIndex, void* buffer, int size, int* outValue), \
+      (node, index, subIndex, buffer, size, outValue))                                              \
+    X(CAN_SDOWrite, int, (int node, int index, int subIndex, void* data, int size, int* outValue),  \
+      (node, index, subIndex, data, size, outValue))                                                \
+    X(CAN_SetNodeState, int, (int node, int state), (node, state))
+
+// PFN_CAN_Connect and so on: the type of each operation as the tool binds it.
+#define CAN_DECLARE_POINTER_TYPE(name, result, parameters, arguments) \
+    typedef result(CAN_CALLCONV* PFN_##name) parameters;
+CAN_OPERATIONS(CAN_DECLARE_POINTER_TYPE)
+#undef CAN_DECLARE_POINTER_TYPE
 
 #ifdef __cplusplus
 }

@@ -27,8 +27,9 @@ inline constexpr int kScanBurst = 16;
 inline constexpr std::chrono::milliseconds kScanBurstGap{40};
 inline constexpr std::chrono::milliseconds kScanWindow{450};
 inline constexpr int kMaxNode = 127;
-// A segmented upload longer than this is aborted (the caller's buffer is filled long before).
-inline constexpr uint32_t kMaxUploadBytes = 1 << 20;
+// A segmented transfer longer than this is refused or aborted (the caller's buffer is filled
+// long before).
+inline constexpr uint32_t kMaxTransferBytes = 1 << 20;
 
 struct SdoResult {
     bool ok = false;
@@ -57,7 +58,8 @@ public:
     SdoResult Download(uint8_t node, uint16_t index, uint8_t subIndex, const uint8_t* data, size_t size);
 
     // Nodes 1..127 that answered an upload of 0x1000/0 (an abort too), or sent a boot-up or
-    // heartbeat since the client started. False when the link is down.
+    // heartbeat since the client started. False when the link is down or a request could
+    // not be sent.
     bool ScanNodes(std::bitset<kMaxNode + 1>* present);
 
     // PDOs: standard data frames on registered COB-IDs go to the buffer.

@@ -19,7 +19,7 @@ bool CanOpenClient::ScanNodes(std::bitset<kMaxNode + 1>* present) {
         }
     };
     int burst = 0;
-    bool sending = true;  // an adapter that takes no more frames ends the asking, not the scan
+    bool sending = true;  // a scan that could not ask every node gives no table
     for (int first = 1; first <= kMaxNode && sending && !m_lost; first += kScanBurst, ++burst) {
         pauseUntil(start + burst * kScanBurstGap);
         for (int node = first; node < first + kScanBurst && node <= kMaxNode; ++node) {
@@ -32,7 +32,7 @@ bool CanOpenClient::ScanNodes(std::bitset<kMaxNode + 1>* present) {
     }
     pauseUntil(start + kScanWindow);
     m_scanning = false;
-    if (m_lost) {
+    if (m_lost || !sending) {
         return false;
     }
     *present = m_scanAnswers | m_heard;

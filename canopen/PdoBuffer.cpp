@@ -62,9 +62,4 @@ uint64_t PdoBuffer::Dropped() const {
     return m_dropped;
 }
 
-size_t PdoBuffer::Waiting() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_frames.size();
-}
-
 }  // namespace canopen

@@ -30,7 +30,6 @@ public:
     void Stop();
 
     uint64_t Dropped() const;
-    size_t Waiting() const;
 
 private:
     mutable std::mutex m_mutex;

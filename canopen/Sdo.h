@@ -19,7 +19,6 @@ inline constexpr uint32_t kAbortToggle = 0x05030000;
 inline constexpr uint32_t kAbortTimeout = 0x05040000;
 inline constexpr uint32_t kAbortCommand = 0x05040001;
 inline constexpr uint32_t kAbortOutOfMemory = 0x05040005;
-inline constexpr uint32_t kAbortGeneral = 0x08000000;
 
 // What a server's frame is, from the top three bits of its first byte.
 enum class Response { UploadSegment, DownloadSegment, UploadInitiate, DownloadInitiate, Abort, Other };

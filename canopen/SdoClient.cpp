@@ -130,7 +130,7 @@ SdoResult CanOpenClient::UploadOnce(uint8_t node, uint16_t index, uint8_t subInd
             }
             const sdo::Segment segment = sdo::ReadSegment(step.frame);
             total += segment.size;
-            if (total > kMaxUploadBytes) {
+            if (total > kMaxTransferBytes) {
                 return AbortTransfer(node, index, subIndex, sdo::kAbortOutOfMemory);
             }
             keep(step.frame.data() + 1, segment.size);
@@ -148,7 +148,7 @@ SdoResult CanOpenClient::UploadOnce(uint8_t node, uint16_t index, uint8_t subInd
 
 SdoResult CanOpenClient::Download(uint8_t node, uint16_t index, uint8_t subIndex, const uint8_t* data,
                                   size_t size) {
-    if (node < 1 || node > kMaxNode || !data || size == 0 || size > kMaxUploadBytes) {
+    if (node < 1 || node > kMaxNode || !data || size == 0 || size > kMaxTransferBytes) {
         return {false, 0};
     }
     std::lock_guard<std::mutex> transfer(m_transfer);

@@ -1,5 +1,6 @@
 ; Tolvik's Windows installer. Built by CMake with makensis; the build passes
-;   /DVERSION=1.5.0.0 /DTOLVIK_EXE=<Tolvik.exe> /DBENCH_DLL=<tolvikbench.dll> /DOUTFILE=<setup.exe>
+;   /DVERSION=1.5.0.0 /DTOLVIK_EXE=<Tolvik.exe> /DBENCH_DLL=<tolvikbench.dll> /DCAN_DLL=<tolvikcan.dll>
+;   /DOUTFILE=<setup.exe>
 ;
 ; Tolvik.exe finds the vendor's QuarnCANopen.dll through the standard DLL search; nothing named
 ; QuarnCANopen.dll is ever put beside it. When a host application is installed, its TargetDir goes
@@ -88,9 +89,24 @@ Section "Training bench (simulated bridge and remotes)" SecTraining
   CreateShortcut "$SMPROGRAMS\${PRODUCT}\${PRODUCT} (training bench).lnk" "$INSTDIR\Training\Tolvik.exe"
 SectionEnd
 
+; The bridge library on USB-CAN adapters, in a folder of its own under its own name, so that it
+; never stands in for the vendor's library. Its shortcut names it to Tolvik.exe through
+; TOLVIK_BRIDGE_LIBRARY; the user names the adapter in TOLVIK_CAN_ADAPTER (README).
+Section /o "CAN adapter library (USB-CAN adapters: slcan)" SecCan
+  SetOutPath "$INSTDIR\CAN"
+  File "/oname=tolvikcan.dll" "${CAN_DLL}"
+  CreateDirectory "$SMPROGRAMS\${PRODUCT}"
+  CreateShortcut "$SMPROGRAMS\${PRODUCT}\${PRODUCT} (CAN adapter).lnk" "$SYSDIR\cmd.exe" \
+    '/c set "TOLVIK_BRIDGE_LIBRARY=$INSTDIR\CAN\tolvikcan.dll" && start "" "$INSTDIR\Tolvik.exe"' \
+    "$INSTDIR\Tolvik.exe" 0 SW_SHOWMINIMIZED
+SectionEnd
+
 Section "Uninstall"
   Delete "$SMPROGRAMS\${PRODUCT}\${PRODUCT}.lnk"
   Delete "$SMPROGRAMS\${PRODUCT}\${PRODUCT} (training bench).lnk"
+  Delete "$SMPROGRAMS\${PRODUCT}\${PRODUCT} (CAN adapter).lnk"
+  Delete "$INSTDIR\CAN\tolvikcan.dll"
+  RMDir "$INSTDIR\CAN"
   RMDir "$SMPROGRAMS\${PRODUCT}"
   Delete "$INSTDIR\Training\Tolvik.exe"
   Delete "$INSTDIR\Training\QuarnCANopen.dll"

@@ -43,7 +43,7 @@ bool Refused(const std::string& path, std::string* error) {
 
 #ifdef _WIN32
 
-void* OpenSharedLibrary(const std::string& path, std::string* error) {
+SharedLibrary OpenSharedLibrary(const std::string& path, std::string* error) {
     if (Refused(path, error)) {
         return nullptr;
     }
@@ -51,11 +51,15 @@ void* OpenSharedLibrary(const std::string& path, std::string* error) {
     if (!module && error) {
         *error = "error " + std::to_string(GetLastError());
     }
-    return reinterpret_cast<void*>(module);
+    return SharedLibrary(reinterpret_cast<void*>(module));
 }
 
-void* FindSymbol(void* library, const char* name) {
-    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
+void SharedLibraryCloser::operator()(void* library) const {
+    FreeLibrary(static_cast<HMODULE>(library));
+}
+
+void* FindSymbol(const SharedLibrary& library, const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library.get()), name));
 }
 
 std::string ExecutableDirectory() {
@@ -71,7 +75,7 @@ std::string ExecutableDirectory() {
 
 #else
 
-void* OpenSharedLibrary(const std::string& path, std::string* error) {
+SharedLibrary OpenSharedLibrary(const std::string& path, std::string* error) {
     if (Refused(path, error)) {
         return nullptr;
     }
@@ -80,11 +84,15 @@ void* OpenSharedLibrary(const std::string& path, std::string* error) {
         const char* reason = dlerror();
         *error = reason ? reason : "unknown error";
     }
-    return library;
+    return SharedLibrary(library);
 }
 
-void* FindSymbol(void* library, const char* name) {
-    return dlsym(library, name);
+void SharedLibraryCloser::operator()(void* library) const {
+    dlclose(library);
+}
+
+void* FindSymbol(const SharedLibrary& library, const char* name) {
+    return dlsym(library.get(), name);
 }
 
 std::string ExecutableDirectory() {

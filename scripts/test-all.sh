@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite: the normal build, then AddressSanitizer + UBSan, then
 # ThreadSanitizer for the tests that exercise threads, then the Windows build (mingw-w64) with
-# its tests under Wine and the 32-bit Windows build, whose DLL's exports are checked but which
+# its tests under Wine and the 32-bit Windows build, whose DLLs' exports are checked but which
 # cannot run here. Fails when any test fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -37,7 +37,7 @@ int Conclude(const canopen::SdoResult& result, int* outValue) {
 }  // namespace
 
 Library::~Library() {
-    Disconnect();
+    CAN_Disconnect();
 }
 
 std::shared_ptr<Session> Library::Current() {
@@ -45,14 +45,14 @@ std::shared_ptr<Session> Library::Current() {
     return m_session;
 }
 
-int Library::EnumerateBridges(const char* specs, CAN_BRIDGE_INFO* bridges, int capacity) {
+int Library::CAN_EnumerateBridges(CAN_BRIDGE_INFO* bridges, int capacity) {
     if (!bridges || capacity < 0) {
         return kScanFailed;
     }
     return Guarded(kScanFailed, [&] {
         std::vector<AdapterSpec> named;
         std::string error;
-        if (!ParseAdapterSpecs(specs ? specs : "", &named, &error)) {
+        if (!ParseAdapterSpecs(m_adapters.named(), &named, &error)) {
             if (m_adapters.report) {
                 m_adapters.report(error);
             }
@@ -76,7 +76,7 @@ int Library::EnumerateBridges(const char* specs, CAN_BRIDGE_INFO* bridges, int c
     });
 }
 
-int Library::Connect(uint32_t ipAddress) {
+int Library::CAN_Connect(uint32_t ipAddress) {
     return Guarded(kConnectFailed, [&] {
         std::unique_lock<std::mutex> lock(m_mutex);
         if (m_session) {
@@ -106,7 +106,7 @@ int Library::Connect(uint32_t ipAddress) {
     });
 }
 
-int Library::Disconnect() {
+int Library::CAN_Disconnect() {
     return Guarded(kFailed, [&] {
         std::shared_ptr<Session> session;
         {
@@ -122,7 +122,7 @@ int Library::Disconnect() {
     });
 }
 
-int Library::EnumerateNodes(uint8_t* nodeTable) {
+int Library::CAN_EnumerateNodes(uint8_t* nodeTable) {
     if (!nodeTable) {
         return kFailed;
     }
@@ -139,14 +139,14 @@ int Library::EnumerateNodes(uint8_t* nodeTable) {
     });
 }
 
-int Library::SetPdoBufferSize(int size) {
+int Library::CAN_SetPDOBufferSize(int size) {
     return Guarded(kFailed, [&] {
         const std::shared_ptr<Session> session = Current();
         return session && session->Client().Pdos().SetCapacity(size) ? kOk : kFailed;
     });
 }
 
-int Library::RegisterEvents(CAN_PdoEventProc onPdo, CAN_SecondaryEventProc) {
+int Library::CAN_RegisterEvents(CAN_PdoEventProc onPdo, CAN_SecondaryEventProc) {
     if (!onPdo) {
         return kFailed;
     }
@@ -158,14 +158,14 @@ int Library::RegisterEvents(CAN_PdoEventProc onPdo, CAN_SecondaryEventProc) {
     return kOk;
 }
 
-int Library::RegisterPdo(CAN_PDO pdo) {
+int Library::CAN_RegisterPDO(CAN_PDO pdo) {
     return Guarded(kFailed, [&] {
         const std::shared_ptr<Session> session = Current();
         return session && session->Client().RegisterPdo(pdo.cobId) ? kOk : kFailed;
     });
 }
 
-int Library::GetPdo(CAN_PDO* pdo) {
+int Library::CAN_GetPDO(CAN_PDO* pdo) {
     if (!pdo) {
         return kFailed;
     }
@@ -183,7 +183,7 @@ int Library::GetPdo(CAN_PDO* pdo) {
     });
 }
 
-int Library::TransmitPdo(CAN_PDO pdo) {
+int Library::CAN_TransmitPDO(CAN_PDO pdo) {
     if (pdo.cobId > canbus::kMaxStandardId || pdo.length > canbus::kMaxFrameBytes) {
         return kFailed;
     }
@@ -197,7 +197,7 @@ int Library::TransmitPdo(CAN_PDO pdo) {
     });
 }
 
-int Library::SdoRead(int node, int index, int subIndex, void* buffer, int size, int* outValue) {
+int Library::CAN_SDORead(int node, int index, int subIndex, void* buffer, int size, int* outValue) {
     if (!ValidObject(node, index, subIndex) || !buffer || size <= 0) {
         return kFailed;
     }
@@ -213,7 +213,7 @@ int Library::SdoRead(int node, int index, int subIndex, void* buffer, int size, 
     });
 }
 
-int Library::SdoWrite(int node, int index, int subIndex, void* data, int size, int* outValue) {
+int Library::CAN_SDOWrite(int node, int index, int subIndex, void* data, int size, int* outValue) {
     if (!ValidObject(node, index, subIndex) || !data || size <= 0) {
         return kFailed;
     }
@@ -229,7 +229,7 @@ int Library::SdoWrite(int node, int index, int subIndex, void* data, int size, i
     });
 }
 
-int Library::SetNodeState(int node, int state) {
+int Library::CAN_SetNodeState(int node, int state) {
     const std::optional<uint8_t> command = NmtCommandForState(state);
     if (!command || node < 1 || node > canopen::kMaxNode) {
         return kFailed;

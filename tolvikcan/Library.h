@@ -21,6 +21,8 @@ namespace tolvikcan {
 // How named adapters meet the machine: whether one exists (never by opening it), and a channel
 // for it. The system's are in SystemAdapters.h; tests give virtual ones.
 struct Adapters {
+    // The adapters named (TOLVIK_CAN_ADAPTER), read at each enumeration.
+    std::function<std::string()> named;
     std::function<bool(const AdapterSpec&)> exists;
     std::function<std::unique_ptr<canbus::FrameChannel>(const AdapterSpec&)> channel;
     canbus::WaitClock* clock = nullptr;
@@ -35,20 +37,12 @@ public:
     Library(const Library&) = delete;
     Library& operator=(const Library&) = delete;
 
-    // `specs`: the adapters named (TOLVIK_CAN_ADAPTER). Those that exist, in the order named; an
-    // adapter named that does not exist is left out, like a bridge that does not answer.
-    int EnumerateBridges(const char* specs, CAN_BRIDGE_INFO* bridges, int capacity);
-    int Connect(uint32_t ipAddress);
-    int Disconnect();
-    int EnumerateNodes(uint8_t* nodeTable);
-    int SetPdoBufferSize(int size);
-    int RegisterEvents(CAN_PdoEventProc onPdo, CAN_SecondaryEventProc onSecondary);
-    int RegisterPdo(CAN_PDO pdo);
-    int GetPdo(CAN_PDO* pdo);
-    int TransmitPdo(CAN_PDO pdo);
-    int SdoRead(int node, int index, int subIndex, void* buffer, int size, int* outValue);
-    int SdoWrite(int node, int index, int subIndex, void* data, int size, int* outValue);
-    int SetNodeState(int node, int state);
+    // The operations, named as exported. CAN_EnumerateBridges gives the adapters named that
+    // exist, in the order named; one that does not exist is left out, like a bridge that does
+    // not answer. CAN_Connect takes only an address of the last enumeration.
+#define TOLVIK_CAN_DECLARE(name, result, parameters, arguments) result name parameters;
+    CAN_OPERATIONS(TOLVIK_CAN_DECLARE)
+#undef TOLVIK_CAN_DECLARE
 
 private:
     struct Bridge {

@@ -1,6 +1,7 @@
 #include "tolvikcan/SystemAdapters.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "canbus/SerialPort.h"
 #include "canbus/SlcanChannel.h"
@@ -13,6 +14,10 @@ namespace tolvikcan {
 Adapters SystemAdapters() {
     static canbus::SteadyWaitClock clock;
     Adapters adapters;
+    adapters.named = [] {
+        const char* named = std::getenv("TOLVIK_CAN_ADAPTER");
+        return std::string(named ? named : "");
+    };
     adapters.exists = [](const AdapterSpec& spec) {
         if (spec.kind == AdapterSpec::Kind::Slcan) {
             return canbus::SerialDeviceExists(spec.device);

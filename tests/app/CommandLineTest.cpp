@@ -51,7 +51,8 @@ TEST_F(CommandLineTest, HelpListsEveryOptionAndVersionIsTheProjects) {
     const ToolRun help = RunTolvik({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
     for (const char* option :
-         {"--help", "--version", "--scenario <FILE>", "--bridge-library <PATH>", "--registry <FILE>"}) {
+         {"--help", "--version", "--scenario <FILE>", "--bridge-library <PATH>", "--registry <FILE>",
+          "--adapter <SPEC>"}) {
         EXPECT_TRUE(help.out.contains(QString::fromLatin1(option))) << option << "\n"
                                                                     << help.out.toStdString();
     }
@@ -114,6 +115,26 @@ TEST_F(CommandLineTest, CommandLineWinsOverTheEnvironmentAndPathsBecomeAbsolute)
     EXPECT_EQ(qgetenv("TOLVIK_REGISTRY"), fromEnvironment);  // not given: the environment stays
     qunsetenv("TOLVIK_REGISTRY");
     qunsetenv("TOLVIK_BENCH_SCENARIO");
+}
+
+TEST_F(CommandLineTest, AdaptersAreJoinedInOrderAndLoadTheCanLibraryUnlessAnotherIsGiven) {
+    qunsetenv("TOLVIK_BRIDGE_LIBRARY");
+    const CommandLine line =
+        ParseCommandLine({"tolvik", "--adapter", "slcan:/dev/ttyACM0,bitrate=250000", "--adapter", "socketcan:can0"});
+    ASSERT_TRUE(line.run) << line.output.toStdString();
+    ApplyCommandLine(line);
+    EXPECT_EQ(qgetenv("TOLVIK_CAN_ADAPTER"), "slcan:/dev/ttyACM0,bitrate=250000;socketcan:can0");
+    EXPECT_TRUE(qgetenv("TOLVIK_BRIDGE_LIBRARY").endsWith("/libtolvikcan.so"));
+
+    qunsetenv("TOLVIK_BRIDGE_LIBRARY");
+    QFile library(Path("other.so"));
+    ASSERT_TRUE(library.open(QIODevice::WriteOnly));
+    library.close();
+    ApplyCommandLine(ParseCommandLine({"tolvik", "--adapter", "slcan:COM5", "--bridge-library", Path("other.so")}));
+    EXPECT_EQ(qgetenv("TOLVIK_CAN_ADAPTER"), "slcan:COM5");
+    EXPECT_EQ(qgetenv("TOLVIK_BRIDGE_LIBRARY"), Path("other.so").toLocal8Bit());
+    qunsetenv("TOLVIK_CAN_ADAPTER");
+    qunsetenv("TOLVIK_BRIDGE_LIBRARY");
 }
 
 }  // namespace

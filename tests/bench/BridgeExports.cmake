@@ -1,8 +1,10 @@
-# The one list of what a bridge library exports, for the ELF and the DLL checks alike.
+# What a bridge library exports, for the ELF and the DLL checks alike: the operations the header
+# lists, nothing else.
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/BridgeOperations.cmake)
+
 function(tolvik_check_bridge_exports found library)
-  set(expected CAN_Connect CAN_Disconnect CAN_EnumerateBridges CAN_EnumerateNodes CAN_GetPDO
-    CAN_RegisterEvents CAN_RegisterPDO CAN_SDORead CAN_SDOWrite CAN_SetNodeState
-    CAN_SetPDOBufferSize CAN_TransmitPDO)
+  tolvik_bridge_operations(expected)
+  list(SORT expected)
   list(SORT found)
   if(NOT found STREQUAL expected)
     message(FATAL_ERROR "${library} exports: ${found}\nexpected: ${expected}")

@@ -1,4 +1,4 @@
-# Checks, from the listing of OBJDUMP -p, that the DLL LIBRARY exports exactly the twelve bridge
+# Checks, from the listing of OBJDUMP -p, that the DLL LIBRARY exports exactly the bridge
 # operations by their plain names, and that it needs no DLL of the compiler's runtime beside it.
 include(${CMAKE_CURRENT_LIST_DIR}/BridgeExports.cmake)
 execute_process(COMMAND ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE listing RESULT_VARIABLE status)

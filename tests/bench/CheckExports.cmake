@@ -1,4 +1,4 @@
-# Checks that LIBRARY defines exactly the twelve bridge operations as dynamic symbols.
+# Checks that LIBRARY defines exactly the bridge operations as dynamic symbols.
 include(${CMAKE_CURRENT_LIST_DIR}/BridgeExports.cmake)
 execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
                 OUTPUT_VARIABLE listing RESULT_VARIABLE status)

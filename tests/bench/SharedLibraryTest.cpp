@@ -13,14 +13,12 @@
 
 namespace {
 
-const char* const kOperations[] = {
-    "CAN_EnumerateBridges", "CAN_Connect",        "CAN_Disconnect",  "CAN_EnumerateNodes",
-    "CAN_SetPDOBufferSize", "CAN_RegisterEvents", "CAN_RegisterPDO", "CAN_GetPDO",
-    "CAN_TransmitPDO",      "CAN_SDORead",        "CAN_SDOWrite",    "CAN_SetNodeState",
-};
+#define TOLVIK_OPERATION_NAME(name, result, parameters, arguments) #name,
+const char* const kOperations[] = {CAN_OPERATIONS(TOLVIK_OPERATION_NAME)};
+#undef TOLVIK_OPERATION_NAME
 
 template <typename Entry>
-Entry Find(void* library, const char* name) {
+Entry Find(const platform::SharedLibrary& library, const char* name) {
     return reinterpret_cast<Entry>(platform::FindSymbol(library, name));
 }
 
@@ -41,8 +39,8 @@ TEST(BenchSharedLibrary, ExportsTheOperationsAndRunsTheNamedScenario) {
     const std::string scenario = std::string(TOLVIK_BENCH_SCENARIOS) + "/several-bridges.txt";
     SetScenarioVariable(scenario.c_str());
     std::string error;
-    void* library = platform::OpenSharedLibrary(TOLVIK_BENCH_LIBRARY, &error);
-    ASSERT_NE(library, nullptr) << error;
+    const platform::SharedLibrary library = platform::OpenSharedLibrary(TOLVIK_BENCH_LIBRARY, &error);
+    ASSERT_TRUE(library) << error;
     for (const char* name : kOperations) {
         EXPECT_NE(platform::FindSymbol(library, name), nullptr) << name;
     }
