@@ -39,7 +39,8 @@ struct Operations {
 
 bool LoadAdapterLibrary(Operations* ops) {
     std::string error;
-    void* library = platform::OpenSharedLibrary(TOLVIK_CAN_LIBRARY, &error);
+    // Kept loaded for the rest of the run, as the program keeps its bridge library.
+    static platform::SharedLibrary library = platform::OpenSharedLibrary(TOLVIK_CAN_LIBRARY, &error);
     if (!library) {
         fprintf(stderr, "%s\n", error.c_str());
         return false;
