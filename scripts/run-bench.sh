@@ -16,26 +16,13 @@ fi
 
 screenshot="$PWD/build/screenshots/tolvik-bench.png"
 mkdir -p "$(dirname "$screenshot")"
-display=":$((90 + RANDOM % 100))"
-Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill "$xvfb" 2>/dev/null || true' EXIT
-export DISPLAY="$display"
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done 2>/dev/null || sleep 1
+source scripts/window.sh
+tolvik_start_xvfb
+trap 'kill "$TOLVIK_XVFB_PID" 2>/dev/null || true' EXIT
 
 build/default/bin/tolvik &
 tool=$!
-window=""
-for _ in $(seq 100); do
-  window=$(xdotool search --onlyvisible --pid "$tool" --name '^Tolvik$' 2>/dev/null | head -n 1 || true)
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-if [ -z "$window" ]; then
-  echo "The Tolvik window did not appear." >&2
-  kill "$tool" 2>/dev/null || true
-  exit 1
-fi
+window=$(tolvik_find_window "$tool")
 sleep "${TOLVIK_RUN_SECONDS:-5}"
 import -window "$window" "$screenshot"
 /usr/bin/python3 scripts/close-window.py "$window"

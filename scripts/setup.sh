@@ -11,6 +11,7 @@ TOLVIK_PACKAGES=(
   xvfb xauth xdotool x11-utils imagemagick python3 python3-xlib fonts-dejavu-core fonts-dejavu-extra
   dpkg-dev fakeroot file lintian desktop-file-utils appstream qt6-qpa-plugins
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 googletest nsis
+  python3-can
 )
 
 tolvik_missing_packages() {
@@ -18,6 +19,8 @@ tolvik_missing_packages() {
   for package in "${TOLVIK_PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
   done
+  # The CAN test peer runs on Node.js; any Node with npm will do (Debian's or another source's).
+  command -v npm >/dev/null || missing+=(nodejs npm)
   echo "${missing[@]:-}"
 }
 
@@ -35,5 +38,15 @@ tolvik_setup() {
     echo "Missing Debian packages: $missing" >&2
     echo "Run this script as root once, or: sudo apt-get install $missing" >&2
     exit 1
+  fi
+}
+
+# The CAN test peer's npm packages, exactly as locked, with no install scripts run. Installs again
+# only when the lock file is newer than the installed tree.
+tolvik_peer_setup() {
+  local peer
+  peer="$(dirname "${BASH_SOURCE[0]}")/../tests/peer"
+  if [ ! -f "$peer/node_modules/.package-lock.json" ] || [ "$peer/package-lock.json" -nt "$peer/node_modules/.package-lock.json" ]; then
+    (cd "$peer" && npm ci --ignore-scripts --no-audit --no-fund)
   fi
 }

@@ -7,6 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
 tolvik_setup
+tolvik_peer_setup
 
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1

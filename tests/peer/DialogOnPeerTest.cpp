@@ -1,0 +1,332 @@
+// The real Qt dialog, offscreen, on the adapter library and the peer: what the user sees for each
+// outcome of the start-up, the firmware verdict, the signal-strength set-up, remote events, the
+// virtual remote and the association with its four endings.
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <functional>
+#include <thread>
+
+#include "app/CHListBox.h"
+#include "app/CTolvikDlg.h"
+#include "art/Artwork.h"
+#include "controls/CWaitDialog.h"
+#include "controls/MainWindow.h"
+#include "platform/Clock.h"
+#include "res/Resource.h"
+#include "tests/peer/PeerLink.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Pauses fifty times shorter than asked, so the 20-second association takes under half a second
+// of real time while the peer and the library still run in real time. A hook sees each pause.
+class FastClock : public platform::Clock {
+public:
+    FastClock() : m_previous(platform::SetClock(this)) {}
+    ~FastClock() override { platform::SetClock(m_previous); }
+    void Sleep(unsigned milliseconds) override {
+        if (onPause) {
+            onPause(milliseconds);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds / 50));
+    }
+    std::function<void(unsigned)> onPause;
+
+private:
+    platform::Clock* m_previous;
+};
+
+class PeerDialog : public PeerLink {
+protected:
+    void SetUp() override {
+        PeerLink::SetUp();
+        m_answerer.setInterval(5);
+        QObject::connect(&m_answerer, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                m_boxes.push_back(box->text().toStdString());
+                box->done(QMessageBox::Ok);
+            }
+        });
+        m_answerer.start();
+    }
+    void TearDown() override {
+        if (m_dlg) {
+            m_dlg->close();
+            m_dlg.reset();
+        }
+        SetMainWindow(nullptr);
+        PeerLink::TearDown();
+    }
+    void Open() {
+        m_dlg = std::make_unique<CTolvikDlg>();
+        m_dlg->OnInitDialog();
+        m_dlg->show();
+        SetMainWindow(m_dlg.get());
+        QCoreApplication::processEvents();
+    }
+    std::vector<std::string> Lines() const {
+        std::vector<std::string> lines;
+        for (int i = 0; i < m_dlg->m_statusList->GetCount(); ++i) {
+            lines.push_back(m_dlg->m_statusList->GetText(i).toStdString());
+        }
+        return lines;
+    }
+    // The lines from the bridge's choice on: the lookup of the bridge's MAC (no host application
+    // installed here) writes its own lines first.
+    std::vector<std::string> LinkLines() const {
+        const std::vector<std::string> lines = Lines();
+        const auto first = std::find(lines.begin(), lines.end(), "1 bridge found");
+        return {first == lines.end() ? lines.begin() : first, lines.end()};
+    }
+    // Pumps the dialog's events until `done` or the timeout.
+    static bool Eventually(const std::function<bool()>& done, std::chrono::milliseconds timeout = 3s) {
+        const auto end = std::chrono::steady_clock::now() + timeout;
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > end) {
+                return false;
+            }
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        return true;
+    }
+    QString Text(int id) const { return static_cast<QLineEdit*>(m_dlg->GetDlgItem(id))->text(); }
+    int Bar() const { return static_cast<QProgressBar*>(m_dlg->GetDlgItem(res::IDC_SIGNAL_BAR))->value(); }
+    bool LastLineIs(const std::string& line) const {
+        const std::vector<std::string> lines = Lines();
+        return !lines.empty() && lines.back() == line;
+    }
+    // The values the host wrote to the association control byte, in order, once `count` came
+    // (the peer's record may trail the library's answer).
+    std::vector<std::string> AssociationWrites(size_t count = 2) const {
+        std::vector<std::string> writes;
+        for (const std::string& line : m_peer->WaitForCount("e sdo-write 72 2010 5 ", count)) {
+            writes.push_back(line.substr(line.rfind(' ') + 1));
+        }
+        return writes;
+    }
+    // Clicks Associate; `atStep` runs on the given 200 ms step of the association window.
+    void Associate(int atStep, const std::function<void()>& action) {
+        int steps = 0;
+        m_clock.onPause = [&](unsigned milliseconds) {
+            if (milliseconds == 200 && ++steps == atStep && action) {
+                action();
+            }
+        };
+        static_cast<QPushButton*>(m_dlg->GetDlgItem(res::IDC_ASSOCIATE))->click();
+        m_clock.onPause = nullptr;
+    }
+
+    FastClock m_clock;
+    QTimer m_answerer;
+    std::vector<std::string> m_boxes;
+    std::unique_ptr<CTolvikDlg> m_dlg;
+};
+
+// --- the outcomes of the start-up that frames can produce
+
+TEST_F(PeerDialog, NoAdapterNamedMeansNoBridges) {
+    NameAdapters("");
+    Open();
+    EXPECT_EQ(m_boxes, std::vector<std::string>{"No bridges found on the local network"});
+    EXPECT_EQ(Lines().back(), "Bridge connect failed");
+}
+
+TEST_F(PeerDialog, NamedAdapterThatDoesNotExistIsNoBridge) {
+    NameAdapters("slcan:/dev/tolvik-no-such-adapter");
+    Open();
+    EXPECT_EQ(m_boxes, std::vector<std::string>{"No bridges found on the local network"});
+}
+
+TEST_F(PeerDialog, MalformedAdapterSpecIsAScanError) {
+    NameAdapters("slcan");
+    Open();
+    EXPECT_EQ(m_boxes, std::vector<std::string>{"Error scanning for bridges"});
+}
+
+TEST_F(PeerDialog, AdapterThatCannotOpenIsAConnectionError) {
+    StartPeer();
+    ASSERT_EQ(m_peer->Command("fault refuse-open on"), "ok");
+    Open();
+    EXPECT_EQ(m_boxes, std::vector<std::string>{"Error connecting. Maximum connections exceeded."});
+    EXPECT_EQ(LinkLines(), (std::vector<std::string>{"1 bridge found", "Bridge connect failed"}));
+}
+
+TEST_F(PeerDialog, EmptyBusHasNoNodes) {
+    StartPeer({.nodes = "none"});
+    Open();
+    EXPECT_EQ(m_boxes, std::vector<std::string>{"Scan completed OK. No nodes found."});
+    EXPECT_EQ(LinkLines(), (std::vector<std::string>{"1 bridge found", "Connected to CAN", "Bridge connect failed"}));
+}
+
+TEST_F(PeerDialog, BusWithoutTheBaseRemote) {
+    StartPeer({.nodes = "73"});
+    Open();
+    EXPECT_EQ(m_boxes, std::vector<std::string>{"Scan completed OK. No base remote found."});
+    EXPECT_EQ(LinkLines(), (std::vector<std::string>{"1 bridge found", "Connected to CAN", "Bridge connect failed"}));
+}
+
+TEST_F(PeerDialog, LinkComesUpAndTheSignalStrengthPdoIsSwitchedOn) {
+    StartPeer();
+    Open();
+    EXPECT_TRUE(m_boxes.empty());
+    const std::vector<std::string> lines = LinkLines();
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "1 bridge found");
+    EXPECT_EQ(lines[1], "Connected to CAN");
+    EXPECT_EQ(lines.back(), "V4.2, compatible");
+    EXPECT_TRUE(m_dlg->GetDlgItem(res::IDC_ASSOCIATE)->isEnabled());
+
+    // 0x1802/1 valid, 0x1A02/0 mapped, then pre-operational and start, in this order.
+    m_peer->WaitForCount("e nmt 72", 4);
+    std::vector<std::string> setUp;
+    for (const std::string& line : m_peer->LinesWith("e ")) {
+        if (line.rfind("e sdo-write", 0) == 0 || line.rfind("e nmt 72", 0) == 0) {
+            setUp.push_back(line);
+        }
+    }
+    EXPECT_EQ(setUp, (std::vector<std::string>{"e nmt 72 127", "e nmt 72 5", "e sdo-write 72 1802 1 c8030000",
+                                               "e sdo-write 72 1a02 0 01", "e nmt 72 127", "e nmt 72 5"}));
+    EXPECT_EQ(m_peer->Command("pdo 3c8 80"), "sent");
+    EXPECT_TRUE(Eventually([&] { return Bar() == 0x80; }));
+    EXPECT_EQ(Text(res::IDC_BATTERY), " OK ");
+}
+
+// --- the firmware verdict for every text length (revision 3.9: only "526-02" makes it compatible)
+
+class FirmwareText : public PeerDialog, public testing::WithParamInterface<int> {};
+
+TEST_P(FirmwareText, VerdictFromTheWholeText) {
+    StartPeer();
+    const int length = GetParam();
+    ASSERT_EQ(m_peer->Command("fwtext " + std::to_string(length)), "ok");
+    ASSERT_EQ(m_peer->Command("revision 00030009"), "ok");
+    Open();
+    const bool hasTail = length >= 6;  // the tail "526-02" ends the longer texts
+    std::vector<std::string> expected = {"1 bridge found", "Connected to CAN"};
+    if (hasTail) {
+        expected.push_back("Found 3817-5526-02 FW");
+    }
+    expected.push_back(hasTail ? "V3.9, compatible" : "V3.9, not compatible");
+    EXPECT_EQ(LinkLines(), expected);
+    EXPECT_EQ(Text(res::IDC_FIRMWARE).toStdString(), expected.back());
+    EXPECT_EQ(m_dlg->GetDlgItem(res::IDC_ASSOCIATE)->isEnabled(), hasTail);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, FirmwareText, testing::Values(0, 4, 7, 44, 100));
+
+TEST_F(PeerDialog, FailedRevisionReadShowsUnknown) {
+    StartPeer();
+    ASSERT_EQ(m_peer->Command("abort 1018 3"), "ok");
+    Open();
+    EXPECT_EQ(Text(res::IDC_FIRMWARE), "Unknown");
+    EXPECT_FALSE(m_dlg->GetDlgItem(res::IDC_ASSOCIATE)->isEnabled());
+    // The link is marked failed: the virtual remote stays silent.
+    const size_t from = m_peer->LineCount();
+    QTest::mouseClick(m_dlg->GetDlgItem(res::IDC_KEY_MEASURE), Qt::LeftButton);
+    std::this_thread::sleep_for(50ms);
+    EXPECT_TRUE(m_peer->LinesWith("h t1C8", from).empty());
+}
+
+// --- remote events and the virtual remote
+
+TEST_F(PeerDialog, KeyBatteryAndSignalPdosAreShown) {
+    StartPeer();
+    Open();
+    m_peer->Command("pdo 1c8 07");
+    EXPECT_TRUE(Eventually([&] { return LastLineIs("Key (Zoom +) down"); }));
+    const QImage zoomPlus = res::LoadBitmap(res::IDB_REMOTE_ZOOM_PLUS).toImage();
+    EXPECT_EQ(static_cast<QLabel*>(m_dlg->GetDlgItem(res::IDC_REMOTE_PICTURE))->pixmap().toImage(), zoomPlus);
+    m_peer->Command("pdo 1c9 02");
+    EXPECT_TRUE(Eventually([&] { return LastLineIs("Key (Measure) down"); }));
+    m_peer->Command("pdo 1c9 00");
+    EXPECT_TRUE(Eventually([&] { return LastLineIs("Key up"); }));
+    m_peer->Command("pdo 2c9 02");
+    EXPECT_TRUE(Eventually([&] { return Text(res::IDC_BATTERY) == " LOW "; }));
+    m_peer->Command("pdo 3c8 ff");
+    EXPECT_TRUE(Eventually([&] { return Bar() == 255; }));
+    EXPECT_EQ(Text(res::IDC_BATTERY), " LOW ") << "signal strength leaves a known battery state alone";
+    m_peer->Command("pdo 2c9 01");
+    EXPECT_TRUE(Eventually([&] { return Text(res::IDC_BATTERY) == " OK "; }));
+}
+
+TEST_F(PeerDialog, VirtualKeyClickPutsPressAndReleaseOnTheBus) {
+    StartPeer();
+    Open();
+    const size_t from = m_peer->LineCount();
+    QTest::mouseClick(m_dlg->GetDlgItem(res::IDC_KEY_ZOOM_MINUS), Qt::LeftButton);
+    ASSERT_FALSE(m_peer->WaitFor("h t1C8100", 2s, from).empty());
+    EXPECT_EQ(m_peer->LinesWith("h t1C8", from), (std::vector<std::string>{"h t1C8106", "h t1C8100"}));
+    const std::vector<std::string> lines = Lines();
+    EXPECT_EQ(lines[lines.size() - 2], "Send Zoom -");
+    EXPECT_EQ(lines.back(), "Send key up");
+}
+
+TEST_F(PeerDialog, AdapterUnpluggedMidSessionMakesTheVirtualRemoteSayItFailed) {
+    StartPeer();
+    Open();
+    ASSERT_TRUE(m_boxes.empty());
+    ASSERT_EQ(m_peer->Command("hangup"), "ok");
+    const size_t lines = Lines().size();
+    QTest::mouseClick(m_dlg->GetDlgItem(res::IDC_KEY_SPOT), Qt::LeftButton);
+    EXPECT_TRUE(Eventually([&] { return m_boxes.size() == 2; }));
+    EXPECT_EQ(m_boxes, (std::vector<std::string>{"Virtual remote send error", "Virtual remote send error"}));
+    EXPECT_EQ(Lines().size(), lines) << "nothing claims the keys were sent";
+}
+
+// --- the association: bit 2 of 0x2010/5 set, then cleared whichever way it ends
+
+TEST_F(PeerDialog, AssociationEndsWithThePairing) {
+    StartPeer();
+    Open();
+    Associate(3, [&] { EXPECT_EQ(m_peer->Command("pair"), "paired"); });
+    EXPECT_EQ(AssociationWrites(), (std::vector<std::string>{"45", "41"}));
+    EXPECT_EQ(m_peer->Command("get 72 2010 5"), "41");
+    EXPECT_TRUE(Eventually([&] { return Text(res::IDC_BATTERY) == " OK "; }));
+    EXPECT_TRUE(m_dlg->isEnabled());
+}
+
+TEST_F(PeerDialog, AssociationTimesOutWithoutARemote) {
+    StartPeer();
+    Open();
+    int steps = 0;
+    m_clock.onPause = [&](unsigned milliseconds) { steps += milliseconds == 200; };
+    static_cast<QPushButton*>(m_dlg->GetDlgItem(res::IDC_ASSOCIATE))->click();
+    EXPECT_EQ(steps, 100);
+    EXPECT_EQ(AssociationWrites(), (std::vector<std::string>{"45", "41"}));
+    EXPECT_EQ(m_peer->Command("get 72 2010 5"), "41");
+}
+
+TEST_F(PeerDialog, AssociationCancelledStillClosesTheWindow) {
+    StartPeer();
+    Open();
+    Associate(4, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (auto* wait = qobject_cast<CWaitDialog*>(top); wait && wait->isVisible()) {
+                wait->reject();
+            }
+        }
+    });
+    EXPECT_EQ(AssociationWrites(), (std::vector<std::string>{"45", "41"}));
+    EXPECT_EQ(m_peer->Command("get 72 2010 5"), "41");
+    EXPECT_TRUE(m_dlg->isEnabled());
+}
+
+TEST_F(PeerDialog, ClosingDuringTheAssociationClosesItsWindowFirst) {
+    StartPeer();
+    Open();
+    Associate(4, [&] { m_dlg->close(); });
+    EXPECT_EQ(AssociationWrites(), (std::vector<std::string>{"45", "41"}));
+    EXPECT_FALSE(m_dlg->isVisible());
+    // The library was disconnected after the closing write: the adapter was told to close.
+    EXPECT_FALSE(m_peer->WaitFor("h C", 2s).empty());
+}
+
+}  // namespace
