@@ -95,8 +95,9 @@ public:
             ::CancelIo(m_port);
         }
         // Also collects a read that completed while it was being cancelled.
+        // A cancelled read may still have taken bytes off the port: they are returned, not lost.
         if (!::GetOverlappedResult(m_port, &overlapped, &got, TRUE)) {
-            return ::GetLastError() == ERROR_OPERATION_ABORTED ? 0 : -1;
+            return ::GetLastError() == ERROR_OPERATION_ABORTED ? static_cast<int>(got) : -1;
         }
         return static_cast<int>(got);
     }
