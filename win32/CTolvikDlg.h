@@ -12,6 +12,8 @@
 #include "win32/CHListBox.h"
 #include "win32/CSubClassButton.h"
 #include "win32/CSysColStatic.h"
+#include "win32/DpiLayout.h"
+#include "win32/Pictures.h"
 
 class CTolvikDlg final : public MainDialogPort {
 public:
@@ -52,7 +54,8 @@ public:
     COLORREF m_colorOk = 0;
     HBRUSH m_whiteBrush = nullptr;
     CHListBox m_statusList;
-    HICON m_hIcon;
+    HICON m_hIcon = nullptr;
+    HICON m_hSmallIcon = nullptr;
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
@@ -63,6 +66,10 @@ private:
     void OnClose();
     HBRUSH OnCtlColor(HDC dc, HWND control);
     CSubClassButton* KeyButton(int controlId);
+    // Every picture and the icons at the scale of `dpi`: when the dialog is made and when its
+    // window moves to a screen of another scale.
+    void LoadPictures(UINT dpi);
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
 
     bool OnDialogThread() const;
     void HandOver(UpdateQueue::Update update);
@@ -72,6 +79,8 @@ private:
     void ApplyBar(int controlId, int position);
 
     DWORD m_threadId;
+    win32::Pictures m_pictures;
+    win32::DpiLayout m_layout;
     dialog::LinkCloser m_link;
     UpdateQueue m_updates;
     // Set while the dialog fetches records left with the library: they are handed over, not
