@@ -65,7 +65,7 @@ void CTolvikDlg::CreateControls() {
                     widget = m_remotePicture;
                 } else {
                     auto* label = new QLabel(this);
-                    label->setPixmap(res::LoadBitmap(control.bitmapId));
+                    label->setPixmap(res::LoadBitmap(control.bitmapId, devicePixelRatioF()));
                     widget = label;
                 }
                 break;
@@ -268,9 +268,9 @@ void CTolvikDlg::ApplyText(int controlId, const char* text) {
 void CTolvikDlg::ApplyPicture(int controlId, int bitmapId) {
     // The replaced picture is released with the pixmap the control held.
     if (auto* picture = qobject_cast<CSysColStatic*>(GetDlgItem(controlId))) {
-        picture->SetPicture(res::LoadBitmap(bitmapId));
+        picture->SetPicture(res::LoadBitmap(bitmapId, devicePixelRatioF()));
     } else if (auto* label = qobject_cast<QLabel*>(GetDlgItem(controlId))) {
-        label->setPixmap(res::LoadBitmap(bitmapId));
+        label->setPixmap(res::LoadBitmap(bitmapId, devicePixelRatioF()));
     }
 }
 

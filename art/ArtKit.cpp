@@ -77,8 +77,9 @@ QFont ArtFont(int pixelSize, bool bold) {
     return font;
 }
 
-QImage NewPicture(int width, int height, const QColor& background) {
-    QImage image(width, height, QImage::Format_RGB888);
+QImage NewPicture(int width, int height, qreal scale, const QColor& background) {
+    QImage image(qRound(width * scale), qRound(height * scale), QImage::Format_RGB888);
+    image.setDevicePixelRatio(scale);
     image.fill(background);
     return image;
 }

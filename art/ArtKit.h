@@ -23,8 +23,9 @@ enum class KeyLook {
 
 // The default sans font at an exact pixel size, so pictures look the same on every screen.
 QFont ArtFont(int pixelSize, bool bold);
-// A 24-bit picture filled with `background`.
-QImage NewPicture(int width, int height, const QColor& background = kFace);
+// A 24-bit picture of `width` x `height` pixels at 100 %, drawn at `scale` (its device pixel ratio:
+// painters on it keep those coordinates), filled with `background`.
+QImage NewPicture(int width, int height, qreal scale, const QColor& background = kFace);
 // `text` centred in `box`, in the largest bold size up to `pixelSize` that fits its width.
 void DrawFittedText(QPainter& painter, const QRectF& box, const QString& text, int pixelSize,
                     const QColor& colour);
@@ -34,14 +35,15 @@ void DrawMiniRemote(QPainter& painter, const QRectF& body, const QColor& bodyCol
 // A radio mark: a dot at `origin` with three arcs opening to the upper right, `size` across.
 void DrawRadioWaves(QPainter& painter, const QPointF& origin, qreal size, const QColor& colour);
 
+// Each picture at `scale` (1 = 100 %, 1.5 = 150 %...): its 100 % size times `scale`, rounded.
 // The keypad with no key lit (130) or with the key of bitmap `litBitmap` (139 to 146) in red.
-QImage RemotePicture(int litBitmap);
+QImage RemotePicture(int litBitmap, qreal scale);
 // The virtual-remote key pictures 151 to 162.
-QImage KeyButtonPicture(int bitmap);
+QImage KeyButtonPicture(int bitmap, qreal scale);
 // Step pictures 147 to 149.
-QImage StepPicture(int bitmap);
-QImage BannerPicture();
-QImage WirelessLogoPicture();
+QImage StepPicture(int bitmap, qreal scale);
+QImage BannerPicture(qreal scale);
+QImage WirelessLogoPicture(qreal scale);
 QImage IconPicture(int size);
 
 }  // namespace res::art

@@ -1,7 +1,12 @@
 #include "art/Artwork.h"
 
+#include <QIconEngine>
 #include <QImage>
+#include <QList>
+#include <QPainter>
+#include <algorithm>
 #include <map>
+#include <utility>
 
 #include "art/ArtKit.h"
 #include "res/Resource.h"
@@ -9,7 +14,7 @@
 namespace res {
 namespace {
 
-QImage DrawBitmap(int id) {
+QImage DrawBitmap(int id, qreal scale) {
     switch (id) {
         case IDB_REMOTE_IDLE:
         case IDB_REMOTE_ALIGN_VIEW:
@@ -20,45 +25,65 @@ QImage DrawBitmap(int id) {
         case IDB_REMOTE_SPOT:
         case IDB_REMOTE_ZOOM_MINUS:
         case IDB_REMOTE_ZOOM_PLUS:
-            return art::RemotePicture(id);
+            return art::RemotePicture(id, scale);
         case IDB_STEP1:
         case IDB_STEP2:
         case IDB_STEP3:
-            return art::StepPicture(id);
+            return art::StepPicture(id, scale);
         case IDB_BANNER:
-            return art::BannerPicture();
+            return art::BannerPicture(scale);
         case IDB_LOGO:
-            return art::WirelessLogoPicture();
+            return art::WirelessLogoPicture(scale);
         default:
             // The key buttons, or nothing.
-            return art::KeyButtonPicture(id);
+            return art::KeyButtonPicture(id, scale);
     }
 }
 
+// The icon, each size drawn on first use: start-up draws only the sizes the window system asks for.
+class DrawnIconEngine final : public QIconEngine {
+public:
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+        painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
+        const int side = std::min(size.width(), size.height());
+        if (side <= 0) {
+            return {};
+        }
+        auto it = m_drawn.find(side);
+        if (it == m_drawn.end()) {
+            it = m_drawn.emplace(side, QPixmap::fromImage(art::IconPicture(side))).first;
+        }
+        return it->second;
+    }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override { return {{16, 16}, {32, 32}, {48, 48}}; }
+    QIconEngine* clone() const override { return new DrawnIconEngine(*this); }
+
+private:
+    std::map<int, QPixmap> m_drawn;
+};
+
 }  // namespace
 
-QPixmap LoadBitmap(int id) {
-    // Drawn once; images rather than pixmaps are kept, so the cache outlives no window system.
-    static std::map<int, QImage> cache;
-    auto it = cache.find(id);
+QPixmap LoadBitmap(int id, qreal devicePixelRatio) {
+    // Drawn once per ratio; images rather than pixmaps are kept, so the cache outlives no window
+    // system.
+    static std::map<std::pair<int, qreal>, QImage> cache;
+    const std::pair<int, qreal> key(id, devicePixelRatio);
+    auto it = cache.find(key);
     if (it == cache.end()) {
-        QImage image = DrawBitmap(id);
+        QImage image = DrawBitmap(id, devicePixelRatio);
         if (image.isNull()) {
             return {};
         }
-        it = cache.emplace(id, std::move(image)).first;
+        it = cache.emplace(key, std::move(image)).first;
     }
     return QPixmap::fromImage(it->second);
 }
 
 QIcon LoadIcon(int id) {
-    QIcon icon;
-    if (id == IDI_TOLVIK) {
-        for (int size : {16, 32, 48}) {
-            icon.addPixmap(QPixmap::fromImage(art::IconPicture(size)));
-        }
-    }
-    return icon;
+    return id == IDI_TOLVIK ? QIcon(new DrawnIconEngine) : QIcon();
 }
 
 }  // namespace res

@@ -6,8 +6,8 @@
 namespace res::art {
 
 // 77 x 30 dialog units: 116 x 49 pixels.
-QImage BannerPicture() {
-    QImage image = NewPicture(116, 49);
+QImage BannerPicture(qreal scale) {
+    QImage image = NewPicture(116, 49, scale);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     QLinearGradient fill(0, 0, 0, 49);
@@ -27,8 +27,8 @@ QImage BannerPicture() {
 }
 
 // 58 x 25 dialog units: 87 x 41 pixels.
-QImage WirelessLogoPicture() {
-    QImage image = NewPicture(87, 41);
+QImage WirelessLogoPicture(qreal scale) {
+    QImage image = NewPicture(87, 41, scale);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(QColor(36, 98, 178), 2));

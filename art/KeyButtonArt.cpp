@@ -33,12 +33,12 @@ const KeyButton kButtons[] = {
 
 }  // namespace
 
-QImage KeyButtonPicture(int bitmap) {
+QImage KeyButtonPicture(int bitmap, qreal scale) {
     for (const KeyButton& button : kButtons) {
         if (button.bitmap != bitmap) {
             continue;
         }
-        QImage image = NewPicture(button.width, button.height);
+        QImage image = NewPicture(button.width, button.height, scale);
         QPainter painter(&image);
         QRectF key(0, 0, button.width, button.height);
         if (bitmap == IDB_KEY_DOWN_SELECTED) {

@@ -78,8 +78,8 @@ void DrawFooter(QPainter& painter) {
 
 }  // namespace
 
-QImage RemotePicture(int litBitmap) {
-    QImage image = NewPicture(kWidth, kHeight);
+QImage RemotePicture(int litBitmap, qreal scale) {
+    QImage image = NewPicture(kWidth, kHeight, scale);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     DrawBody(painter);

@@ -179,8 +179,8 @@ void DrawStep3(QPainter& painter) {
 
 }  // namespace
 
-QImage StepPicture(int bitmap) {
-    QImage image = NewPicture(kWidth, kHeight);
+QImage StepPicture(int bitmap, qreal scale) {
+    QImage image = NewPicture(kWidth, kHeight, scale);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     switch (bitmap) {

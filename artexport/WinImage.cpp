@@ -1,5 +1,7 @@
 #include "artexport/WinImage.h"
 
+#include <QBuffer>
+#include <QImageWriter>
 #include <QPainter>
 #include <cstdint>
 
@@ -37,31 +39,20 @@ int Stride(int width, int bitCount) {
 
 }  // namespace
 
-QByteArray EncodeBmp(const QImage& image, QColor background) {
-    QImage flat(image.size(), QImage::Format_RGB32);
+QByteArray EncodePng(const QImage& image, QColor background) {
+    QImage pixels = image;
+    pixels.setDevicePixelRatio(1);  // pixel for pixel, whatever scale it was drawn at
+    QImage flat(pixels.size(), QImage::Format_RGB888);
     flat.fill(background);
     {
         QPainter painter(&flat);
-        painter.drawImage(0, 0, image);
+        painter.drawImage(0, 0, pixels);
     }
-    const int stride = Stride(flat.width(), 24);
-    const uint32_t pixelBytes = static_cast<uint32_t>(stride * flat.height());
     QByteArray out;
-    out.append("BM");
-    Put32(out, 14 + 40 + pixelBytes);
-    Put32(out, 0);
-    Put32(out, 14 + 40);
-    PutInfoHeader(out, flat.width(), flat.height(), 24, pixelBytes);
-    for (int y = flat.height() - 1; y >= 0; --y) {
-        const auto* row = reinterpret_cast<const QRgb*>(flat.constScanLine(y));
-        for (int x = 0; x < flat.width(); ++x) {
-            out.append(static_cast<char>(qBlue(row[x])));
-            out.append(static_cast<char>(qGreen(row[x])));
-            out.append(static_cast<char>(qRed(row[x])));
-        }
-        out.append(QByteArray(stride - 3 * flat.width(), '\0'));
-    }
-    return out;
+    QBuffer buffer(&out);
+    QImageWriter writer(&buffer, "png");
+    writer.setQuality(0);  // the smallest file: Qt's PNG writer maps quality 0 to zlib level 9
+    return writer.write(flat) ? out : QByteArray();
 }
 
 QByteArray EncodeIco(const std::vector<QImage>& images) {

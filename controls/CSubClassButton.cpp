@@ -10,35 +10,45 @@
 CSubClassButton::CSubClassButton(QWidget* parent) : QAbstractButton(parent) {}
 
 bool CSubClassButton::LoadBitmaps(int normal, int selected, int focused, int disabled) {
-    m_normal = res::LoadBitmap(normal);
-    m_selected = res::LoadBitmap(selected);
-    m_focused = res::LoadBitmap(focused);
-    m_disabled = res::LoadBitmap(disabled);
+    const int bitmaps[] = {normal, selected, focused, disabled};
+    for (int look = Normal; look <= Disabled; ++look) {
+        m_pictures[look] = Picture{bitmaps[look], 0, {}};
+    }
     updateGeometry();
     update();
-    return !m_normal.isNull();
+    return !PictureOf(Normal).isNull();
+}
+
+const QPixmap& CSubClassButton::PictureOf(Look look) const {
+    Picture& picture = m_pictures[look];
+    const qreal ratio = devicePixelRatioF();
+    if (picture.ratio != ratio) {
+        picture.pixmap = res::LoadBitmap(picture.bitmap, ratio);
+        picture.ratio = ratio;
+    }
+    return picture.pixmap;
 }
 
 void CSubClassButton::SizeToContent() {
-    if (!m_normal.isNull()) {
-        resize(m_normal.size());
+    if (!PictureOf(Normal).isNull()) {
+        resize(sizeHint());
     }
 }
 
 QSize CSubClassButton::sizeHint() const {
-    return m_normal.size();
+    return PictureOf(Normal).deviceIndependentSize().toSize();
 }
 
 void CSubClassButton::paintEvent(QPaintEvent*) {
     // Held down wins over focus, focus over disabled; the picture is drawn at its own size from the
     // top-left corner, so a larger one is cut to the button.
-    const QPixmap* picture = &m_normal;
-    if (isDown() && !m_selected.isNull()) {
-        picture = &m_selected;
-    } else if (hasFocus() && !m_focused.isNull()) {
-        picture = &m_focused;
-    } else if (!isEnabled() && !m_disabled.isNull()) {
-        picture = &m_disabled;
+    const QPixmap* picture = &PictureOf(Normal);
+    if (isDown() && !PictureOf(Selected).isNull()) {
+        picture = &PictureOf(Selected);
+    } else if (hasFocus() && !PictureOf(Focused).isNull()) {
+        picture = &PictureOf(Focused);
+    } else if (!isEnabled() && !PictureOf(Disabled).isNull()) {
+        picture = &PictureOf(Disabled);
     }
     QPainter painter(this);
     painter.drawPixmap(0, 0, *picture);

@@ -11,7 +11,8 @@ public:
     explicit CSubClassButton(QWidget* parent = nullptr);
 
     // Pictures by bitmap number; false when the normal one does not exist. A missing selected,
-    // focused or disabled picture falls back to the normal one.
+    // focused or disabled picture falls back to the normal one. Each is drawn when first shown, at
+    // the button's device pixel ratio.
     bool LoadBitmaps(int normal, int selected, int focused, int disabled);
     // Sizes the button to its normal picture, keeping its top-left corner.
     void SizeToContent();
@@ -25,10 +26,16 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    void Report(bool release);
+    enum Look { Normal, Selected, Focused, Disabled };
+    struct Picture {
+        int bitmap = 0;
+        qreal ratio = 0;  // of the pixmap drawn; 0 while none is
+        QPixmap pixmap;
+    };
 
-    QPixmap m_normal;
-    QPixmap m_selected;
-    QPixmap m_focused;
-    QPixmap m_disabled;
+    void Report(bool release);
+    // The picture of `look` at the button's device pixel ratio; null when it has none.
+    const QPixmap& PictureOf(Look look) const;
+
+    mutable Picture m_pictures[4];
 };

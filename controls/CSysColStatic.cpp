@@ -13,7 +13,7 @@ void CSysColStatic::SetBitmapResource(int id) {
     if (m_nBitmapID == -1) {
         return;
     }
-    const QPixmap picture = res::LoadBitmap(m_nBitmapID);
+    const QPixmap picture = res::LoadBitmap(m_nBitmapID, devicePixelRatioF());
     if (!picture.isNull()) {
         SetPicture(picture);
     }
@@ -23,7 +23,7 @@ void CSysColStatic::SetPicture(const QPixmap& picture) {
     setPixmap(picture);
     // A picture static takes the size of its picture and keeps its top-left corner.
     if (!picture.isNull()) {
-        resize(picture.size());
+        resize(picture.deviceIndependentSize().toSize());
     }
 }
 

@@ -4,12 +4,9 @@
 
 #include <initializer_list>
 
-namespace {
+#include "win32/Pictures.h"
 
-HBITMAP Load(int bitmapId) {
-    return static_cast<HBITMAP>(
-        LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP, 0, 0, 0));
-}
+namespace {
 
 SIZE BitmapSize(HBITMAP bitmap) {
     BITMAP info{};
@@ -31,12 +28,13 @@ void CSubClassButton::SubclassDlgItem(int controlId, HWND dialog) {
     SetWindowSubclass(m_hWnd, SubclassProc, 0, 0);
 }
 
-bool CSubClassButton::LoadBitmaps(int normal, int selected, int focused, int disabled) {
+bool CSubClassButton::LoadBitmaps(const win32::Pictures& pictures, int normal, int selected, int focused,
+                                  int disabled) {
     FreeBitmaps();
-    m_normal = Load(normal);
-    m_selected = Load(selected);
-    m_focused = Load(focused);
-    m_disabled = Load(disabled);
+    m_normal = pictures.Load(normal);
+    m_selected = pictures.Load(selected);
+    m_focused = pictures.Load(focused);
+    m_disabled = pictures.Load(disabled);
     return m_normal != nullptr;
 }
 

@@ -5,6 +5,10 @@
 
 #include <windows.h>
 
+namespace win32 {
+class Pictures;
+}
+
 // Sent (not posted) to the button's parent: wParam the button's control id, lParam 1 on release.
 constexpr UINT WM_VIRTUALKEY = WM_APP + 1;
 
@@ -16,9 +20,9 @@ public:
     CSubClassButton& operator=(const CSubClassButton&) = delete;
 
     void SubclassDlgItem(int controlId, HWND dialog);
-    // Pictures by bitmap number; false when the normal one does not load. A missing selected,
-    // focused or disabled picture falls back to the normal one.
-    bool LoadBitmaps(int normal, int selected, int focused, int disabled);
+    // Pictures by bitmap number, at the scale `pictures` gives; false when the normal one does not
+    // load. A missing selected, focused or disabled picture falls back to the normal one.
+    bool LoadBitmaps(const win32::Pictures& pictures, int normal, int selected, int focused, int disabled);
     // Sizes the button to its normal picture, keeping its top-left corner.
     void SizeToContent();
     // WM_DRAWITEM, forwarded by the dialog.

@@ -1,7 +1,10 @@
 #include "win32/CSysColStatic.h"
 
-void CSysColStatic::SubclassDlgItem(int controlId, HWND dialog) {
+#include "win32/Pictures.h"
+
+void CSysColStatic::SubclassDlgItem(int controlId, HWND dialog, const win32::Pictures& pictures) {
     m_hWnd = GetDlgItem(dialog, controlId);
+    m_pictures = &pictures;
 }
 
 void CSysColStatic::SetBitmapResource(int bitmapId) {
@@ -21,9 +24,14 @@ void CSysColStatic::OnSysColorChange() {
     SetBitmapResource(-1);
 }
 
+void CSysColStatic::Reload() {
+    if (m_shown != -1) {
+        Show(m_shown);
+    }
+}
+
 void CSysColStatic::Show(int bitmapId) {
-    HANDLE image = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(bitmapId & 0xFFFF), IMAGE_BITMAP, 0,
-                              0, LR_LOADMAP3DCOLORS);
+    HANDLE image = m_pictures ? m_pictures->Load(bitmapId & 0xFFFF) : nullptr;
     if (!image || !m_hWnd) {
         if (image) {
             DeleteObject(image);
@@ -39,4 +47,5 @@ void CSysColStatic::Show(int bitmapId) {
     // The number shown, for tools that inspect the window from outside (window data is readable
     // from another process, a bitmap handle is not).
     SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, bitmapId);
+    m_shown = bitmapId;
 }

@@ -43,10 +43,7 @@ std::string ApplicationName() {
 
 }  // namespace
 
-CTolvikDlg::CTolvikDlg()
-    : m_hIcon(static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(res::IDI_TOLVIK),
-                                            IMAGE_ICON, 0, 0, LR_DEFAULTSIZE))),
-      m_threadId(GetCurrentThreadId()) {}
+CTolvikDlg::CTolvikDlg() : m_threadId(GetCurrentThreadId()) {}
 
 CTolvikDlg::~CTolvikDlg() {
     // The controller disconnects before these go; with no callback left, nothing reaches them.
@@ -54,8 +51,10 @@ CTolvikDlg::~CTolvikDlg() {
     if (m_whiteBrush) {
         DeleteObject(m_whiteBrush);
     }
-    if (m_hIcon) {
-        DestroyIcon(m_hIcon);
+    for (HICON icon : {m_hIcon, m_hSmallIcon}) {
+        if (icon) {
+            DestroyIcon(icon);
+        }
     }
 }
 
@@ -109,15 +108,10 @@ CSubClassButton* CTolvikDlg::KeyButton(int controlId) {
 
 BOOL CTolvikDlg::OnInitDialog() {
     SubclassControls();
-    SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-
-    for (const res::KeyButtonBitmaps& entry : res::KeyButtonBitmapTable()) {
-        CSubClassButton* button = KeyButton(entry.controlId);
-        button->LoadBitmaps(entry.normal, entry.selected, entry.focused, entry.disabled);
-        button->SizeToContent();
-    }
-    m_remotePicture.SubclassDlgItem(res::IDC_REMOTE_PICTURE, m_hWnd);
+    const UINT dpi = win32::WindowDpi(m_hWnd);
+    m_layout.Capture(m_hWnd, dpi);
+    m_remotePicture.SubclassDlgItem(res::IDC_REMOTE_PICTURE, m_hWnd, m_pictures);
+    LoadPictures(dpi);
     m_remotePicture.SetBitmapResource(res::IDB_REMOTE_IDLE);
 
     m_controller.StartUp();
@@ -127,6 +121,33 @@ BOOL CTolvikDlg::OnInitDialog() {
                         MAKELPARAM(0, dialog::kSignalBarMaximum));
     CreateToolTips();
     return TRUE;
+}
+
+void CTolvikDlg::LoadPictures(UINT dpi) {
+    m_pictures.SetDpi(dpi);
+    win32::ShowTemplatePictures(m_hWnd, *res::GetDialogTemplate(res::IDD_TOLVIK), m_pictures);
+    m_remotePicture.Reload();
+    for (const res::KeyButtonBitmaps& entry : res::KeyButtonBitmapTable()) {
+        CSubClassButton* button = KeyButton(entry.controlId);
+        button->LoadBitmaps(m_pictures, entry.normal, entry.selected, entry.focused, entry.disabled);
+        button->SizeToContent();
+    }
+    const HICON previousIcons[] = {m_hIcon, m_hSmallIcon};
+    // The title bar's and the task switcher's sizes at 100 %.
+    m_hIcon = win32::LoadTolvikIcon(32, dpi);
+    m_hSmallIcon = win32::LoadTolvikIcon(16, dpi);
+    SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
+    for (HICON icon : previousIcons) {
+        if (icon) {
+            DestroyIcon(icon);
+        }
+    }
+}
+
+void CTolvikDlg::OnDpiChanged(UINT dpi, const RECT& suggested) {
+    m_layout.Apply(dpi, suggested);
+    LoadPictures(dpi);
 }
 
 void CTolvikDlg::CreateToolTips() {
@@ -155,6 +176,9 @@ INT_PTR CTolvikDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_PAINT:
             OnPaint();
+            return TRUE;
+        case WM_DPICHANGED:
+            OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return TRUE;
         case WM_QUERYDRAGICON:
             return reinterpret_cast<INT_PTR>(m_hIcon);

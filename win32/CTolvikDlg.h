@@ -10,6 +10,8 @@
 #include "win32/CHListBox.h"
 #include "win32/CSubClassButton.h"
 #include "win32/CSysColStatic.h"
+#include "win32/DpiLayout.h"
+#include "win32/Pictures.h"
 
 class CTolvikDlg final : public MarshalledView {
 public:
@@ -41,7 +43,8 @@ public:
     CSubClassButton m_btnRing;
     HBRUSH m_whiteBrush = nullptr;
     CHListBox m_statusList;
-    HICON m_hIcon;
+    HICON m_hIcon = nullptr;
+    HICON m_hSmallIcon = nullptr;
 
 private:
     // MarshalledView
@@ -62,8 +65,14 @@ private:
     void OnClose();
     HBRUSH OnCtlColor(HDC dc, HWND control);
     CSubClassButton* KeyButton(int controlId);
+    // Every picture and the icons at the scale of `dpi`: when the dialog is made and when its
+    // window moves to a screen of another scale.
+    void LoadPictures(UINT dpi);
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
 
     DWORD m_threadId;
+    win32::Pictures m_pictures;
+    win32::DpiLayout m_layout;
     // Made after the view it reaches, gone before the window's resources: it disconnects first.
     DialogController m_controller{*this};
 };

@@ -155,11 +155,8 @@ std::vector<WORD> BuildDialogTemplate(const res::DialogTemplate& dialog) {
         out.Word(static_cast<WORD>(control.height));
         out.Dword(static_cast<DWORD>(control.id));
         WriteClass(out, control.kind);
-        if (control.kind == res::ControlKind::Picture && control.bitmapId != 0) {
-            out.Ordinal(static_cast<WORD>(control.bitmapId));
-        } else {
-            out.Text(control.text);
-        }
+        // Pictures come from the dialog, at the scale of its window.
+        out.Text(control.text);
         out.Word(0);  // no creation data
     }
     return out.Take();

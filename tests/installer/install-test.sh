@@ -4,28 +4,13 @@
 # checks that nothing is left. Run under xvfb-run; ends the prefix's Wine processes itself.
 #   install-test.sh <prefix> <wine64> <wineserver> <setup.exe> <tolvik_window_tests.exe>
 set -u
-export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
-wine=$2 server=$3 setup=$4 windowTests=$5
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() { if eval "$2"; then echo "ok: $1"; else fail "$1"; fi; }
-finish() { "$server" -k 2>/dev/null; "$server" -w; }
-trap finish EXIT
-
-rm -rf "$WINEPREFIX"
-mkdir -p "$WINEPREFIX"
-"$wine" wineboot --init >/dev/null 2>&1
-"$server" -w
-
-root="$WINEPREFIX/drive_c/Program Files/Tolvik"
-menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Tolvik"
+. "$(dirname "$0")/wine-install.sh" "$1" "$2" "$3"
+setup=$4 windowTests=$5
+freshPrefix
 uninstallKey='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tolvik'
-appPathsKey='HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\Tolvik.exe'
-regHas() { "$wine" reg query "$1" /reg:64 >/dev/null 2>&1; }
 
 # A workstation where the newer host application is installed.
-"$wine" reg add 'HKLM\SOFTWARE\Quarn Corporation\Install Data\JVR' /v TargetDir /d 'C:\Quarn\JVR' /f /reg:64 \
-  >/dev/null 2>&1
+hostFolder JVR 'C:\Quarn\JVR'
 
 "$wine" "$setup" /S
 "$server" -w

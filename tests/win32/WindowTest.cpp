@@ -82,7 +82,11 @@ TEST(TolvikWindow, StartsOnTheDefaultBenchAndIgnoresEnterAndEsc) {
     // The widest line is wider than the list: the scroll range follows it.
     RECT client{};
     GetClientRect(log, &client);
-    EXPECT_GT(SendMessageA(log, LB_GETHORIZONTALEXTENT, 0, 0), client.right);
+    std::string shown;
+    for (const std::string& line : lines) {
+        shown += line + "\n";
+    }
+    EXPECT_GT(SendMessageA(log, LB_GETHORIZONTALEXTENT, 0, 0), client.right) << shown;
 
     EXPECT_EQ(WindowText(GetDlgItem(dialog, kFirmware)), "V4.0, compatible");
     EXPECT_EQ(WindowText(GetDlgItem(dialog, kBattery)), " ?? ");
