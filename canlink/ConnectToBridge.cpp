@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <cstring>
 #include <string>
+
+#include <fmt/format.h>
 
 #include "canlink/BridgeLibrary.h"
 #include "canlink/DefaultBridge.h"
@@ -88,19 +89,13 @@ void ConnectToBridge(StatusSink& status, LinkSession& link, CAN_PdoEventProc onP
 
     const int chosen = count > 0 ? ChooseBridge(status, bridges.data(), count, macFound, mac) : -1;
     if (chosen < 0) {
-        char text[160];
-        if (macFound) {
-            std::snprintf(
-                text, sizeof(text),
-                "Bridge with MAC: %2.2X-%2.2X-%2.2X-%2.2X-%2.2X-%2.2X not found. Check connections and "
-                "power.",
-                mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
-        } else {
-            std::snprintf(text, sizeof(text),
-                          "Bridge with IPaddress: %s not found. Check connections and power.",
-                          kDefaultBridgeAddressText);
-        }
-        Fail(status, link, text);
+        const std::string text =
+            macFound ? fmt::format("Bridge with MAC: {:02X}-{:02X}-{:02X}-{:02X}-{:02X}-{:02X} not found. Check "
+                                   "connections and power.",
+                                   mac[0], mac[1], mac[2], mac[3], mac[4], mac[5])
+                     : fmt::format("Bridge with IPaddress: {} not found. Check connections and power.",
+                                   kDefaultBridgeAddressText);
+        Fail(status, link, text.c_str());
         return;
     }
 
