@@ -7,6 +7,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -186,6 +187,21 @@ File OpenForReading(const char* path, std::uint64_t maxBytes, FileCheck* check) 
 
 #endif
 
+void AskForHugePages(void* data, std::size_t size) {
+#ifdef MADV_HUGEPAGE
+    constexpr std::uintptr_t kHugePage = 2 * 1024 * 1024;
+    const auto begin = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
+    const std::uintptr_t last = (begin + size) & ~(kHugePage - 1);
+    if (first < last) {
+        madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+    }
+#else
+    (void)data;
+    (void)size;
+#endif
+}
+
 ReadResult ReadWhole(std::FILE* file, std::uint64_t maxBytes, std::string* bytes) {
     bytes->clear();
     // Room for what the file says it holds (never more than the limit): one allocation, no copies
@@ -200,6 +216,7 @@ ReadResult ReadWhole(std::FILE* file, std::uint64_t maxBytes, std::string* bytes
         bytes->reserve(
             static_cast<std::size_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(size), maxBytes)) +
             1);
+        AskForHugePages(bytes->data(), bytes->capacity());
     }
     char chunk[65536];
     for (;;) {

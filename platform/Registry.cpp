@@ -98,7 +98,7 @@ RegistryRead RegistryKey::ReadString(const char* name, char* buffer, std::size_t
     if (!m_values) {
         return RegistryRead::Missing;
     }
-    const std::string_view* found = FindValue(*m_values, name ? name : "");
+    const std::optional<std::string_view> found = m_values->Find(name ? name : "");
     if (!found) {
         return RegistryRead::Missing;
     }
