@@ -1,9 +1,12 @@
-// The program's command line: --help, --version and the files the environment variables
+// The program's command line in Qt's strings, read by the parser both front ends share
+// (commandline/): --help, --version and the files the environment variables
 // TOLVIK_BENCH_SCENARIO, TOLVIK_BRIDGE_LIBRARY and TOLVIK_REGISTRY otherwise name.
 #pragma once
 
 #include <QString>
 #include <QStringList>
+
+#include "commandline/CommandLine.h"
 
 struct CommandLine {
     // Run the dialog, or end at once with `exitCode` after printing `output` (to stdout for
@@ -19,10 +22,9 @@ struct CommandLine {
 };
 
 // The exit code of a command line that cannot be run.
-constexpr int kCommandLineErrorExit = 2;
+constexpr int kCommandLineErrorExit = commandline::kCommandLineErrorExit;
 
-// Reads `arguments` (the program's name first). Needs a QCoreApplication (for the help text);
-// a file given that is not a readable regular file is an error naming it.
+// Reads `arguments` (the program's name first); a file given that is not a readable regular file is an error naming it.
 CommandLine ParseCommandLine(const QStringList& arguments);
 
 // Hands the files given to the parts that read them, through their environment variables, so

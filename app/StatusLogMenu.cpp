@@ -4,13 +4,17 @@
 #include <QClipboard>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QStringList>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 #include "app/CHListBox.h"
-#include "app/LogFile.h"
+#include "statuslog/LogFile.h"
 
 namespace {
 
@@ -19,6 +23,15 @@ QStringList AllLines(const CHListBox& log) {
     lines.reserve(log.GetCount());
     for (int i = 0; i < log.GetCount(); ++i) {
         lines.append(log.GetText(i));
+    }
+    return lines;
+}
+
+std::vector<std::string> Utf8Lines(const CHListBox& log) {
+    std::vector<std::string> lines;
+    lines.reserve(static_cast<size_t>(log.GetCount()));
+    for (int i = 0; i < log.GetCount(); ++i) {
+        lines.push_back(log.GetText(i).toStdString());
     }
     return lines;
 }
@@ -62,13 +75,14 @@ void StatusLogMenu::SaveAs() {
 }
 
 bool StatusLogMenu::SaveTo(const QString& path) {
-    QString error;
-    if (SaveLogFile(path, LogFileHeader(), AllLines(*m_log), &error)) {
+    std::string error;
+    const std::string text = statuslog::LogFileText(statuslog::LogFileHeader(), Utf8Lines(*m_log));
+    if (statuslog::SaveLogFile(std::filesystem::path(QFile::encodeName(path).toStdString()), text, &error)) {
         return true;
     }
     QMessageBox::critical(
         m_log->window(), QGuiApplication::applicationDisplayName(),
         QStringLiteral("The log could not be saved to %1: %2.\nThe log in the window is unchanged.")
-            .arg(QDir::toNativeSeparators(path), error));
+            .arg(QDir::toNativeSeparators(path), QString::fromStdString(error)));
     return false;
 }

@@ -1,0 +1,36 @@
+// The program's command line, for both front ends: --help, --version and the files the
+// environment variables TOLVIK_BENCH_SCENARIO, TOLVIK_BRIDGE_LIBRARY (and, where the registry is
+// read from an export, TOLVIK_REGISTRY) otherwise name. Arguments are the system's own bytes:
+// Linux's as given, Windows' in the ANSI code page the rest of the program opens files with.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace commandline {
+
+struct CommandLine {
+    // Run the dialog, or end at once with `exitCode` after showing `output` (help and version as
+    // output, an error as one line).
+    bool run = true;
+    int exitCode = 0;
+    std::string output;
+
+    // Absolute paths of the files given; empty when not given.
+    std::string scenario;
+    std::string bridgeLibrary;
+    std::string registry;
+};
+
+// The exit code of a command line that cannot be run.
+constexpr int kCommandLineErrorExit = 2;
+
+// Reads `arguments` (the program's path first). A file given that is not a readable regular file
+// is an error naming it.
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
+
+// Hands the files given to the parts that read them, through their environment variables, so
+// that the command line wins over the environment.
+void ApplyCommandLine(const CommandLine& line);
+
+}  // namespace commandline

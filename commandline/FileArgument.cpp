@@ -1,0 +1,75 @@
+#include "commandline/FileArgument.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <cstdlib>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+#endif
+
+namespace commandline {
+
+#ifdef _WIN32
+
+const char* FileProblem(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return "no such file";
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        return "not a regular file";
+    }
+    // Devices (CON, NUL) and pipes pass the attribute check; only a file on disk is a file.
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return "cannot be read";
+    }
+    const DWORD type = GetFileType(file);
+    CloseHandle(file);
+    return type == FILE_TYPE_DISK ? nullptr : "not a regular file";
+}
+
+std::string AbsolutePath(const std::string& path) {
+    char full[MAX_PATH * 4] = {};
+    const DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+    return length > 0 && length < sizeof full ? std::string(full, length) : path;
+}
+
+void SetEnvironment(const char* name, const std::string& value) {
+    // The C runtime's copy is what getenv reads; _putenv_s keeps the system's in step.
+    _putenv_s(name, value.c_str());
+}
+
+#else
+
+const char* FileProblem(const std::string& path) {
+    struct stat status;
+    if (stat(path.c_str(), &status) != 0) {
+        return "no such file";
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return "not a regular file";
+    }
+    return access(path.c_str(), R_OK) == 0 ? nullptr : "cannot be read";
+}
+
+std::string AbsolutePath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.lexically_normal().string();
+}
+
+void SetEnvironment(const char* name, const std::string& value) {
+    setenv(name, value.c_str(), 1);
+}
+
+#endif
+
+}  // namespace commandline
