@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMetaObject>
+#include <QStringList>
 #include <QPaintEvent>
 #include <QProgressBar>
 #include <QPushButton>
@@ -20,17 +21,10 @@
 #include "app/StatusLogMenu.h"
 #include "art/Artwork.h"
 #include "art/DialogUnits.h"
-#include "canlink/BridgeLibrary.h"
-#include "canlink/LookUpBridgeMac.h"
-#include "config/ReadBridgeMacFromConfig.h"
 #include "controls/CSubClassButton.h"
 #include "controls/CSysColStatic.h"
 #include "controls/CWaitDialog.h"
 #include "dialog/MainDialog.h"
-#include "remote/Association.h"
-#include "remote/Firmware.h"
-#include "remote/PdoEvent.h"
-#include "remote/VirtualKey.h"
 #include "res/AccessibleNames.h"
 #include "res/DialogTemplate.h"
 #include "res/Resource.h"
@@ -45,16 +39,11 @@ QString ControlText(const char* text) {
 
 }  // namespace
 
-CTolvikDlg::CTolvikDlg(QWidget* parent) : QDialog(parent), m_hIcon(res::LoadIcon(res::IDI_TOLVIK)) {
+CTolvikDlg::CTolvikDlg(QWidget* parent) : QDialog(parent) {
     CreateControls();
-    BindButtons();
 }
 
-CTolvikDlg::~CTolvikDlg() {
-    // A dialog that was never closed still leaves the library quiet before its widgets go.
-    m_link.Close();
-    dialog::ReleaseRunningDialog(*this);
-}
+CTolvikDlg::~CTolvikDlg() = default;
 
 void CTolvikDlg::CreateControls() {
     const res::DialogTemplate& dialog = *res::GetDialogTemplate(res::IDD_TOLVIK);
@@ -155,18 +144,6 @@ void CTolvikDlg::CreateControls() {
             &CTolvikDlg::OnAssociate);
 }
 
-void CTolvikDlg::BindButtons() {
-    auto key = [this](int id) { return static_cast<CSubClassButton*>(GetDlgItem(id)); };
-    m_btnAlignView = key(res::IDC_KEY_ALIGN_VIEW);
-    m_btnMeasure = key(res::IDC_KEY_MEASURE);
-    m_btnFocusMinus = key(res::IDC_KEY_FOCUS_MINUS);
-    m_btnFocusPlus = key(res::IDC_KEY_FOCUS_PLUS);
-    m_btnZoomMinus = key(res::IDC_KEY_ZOOM_MINUS);
-    m_btnZoomPlus = key(res::IDC_KEY_ZOOM_PLUS);
-    m_btnSpot = key(res::IDC_KEY_SPOT);
-    m_btnRing = key(res::IDC_KEY_RING);
-}
-
 QWidget* CTolvikDlg::GetDlgItem(int controlId) const {
     auto it = m_items.find(controlId);
     return it == m_items.end() ? nullptr : it->second;
@@ -178,7 +155,7 @@ int CTolvikDlg::DoModal() {
 }
 
 bool CTolvikDlg::OnInitDialog() {
-    setWindowIcon(m_hIcon);
+    setWindowIcon(res::LoadIcon(res::IDI_TOLVIK));
 
     for (const res::KeyButtonBitmaps& entry : res::KeyButtonBitmapTable()) {
         auto* button = static_cast<CSubClassButton*>(GetDlgItem(entry.controlId));
@@ -187,48 +164,28 @@ bool CTolvikDlg::OnInitDialog() {
     }
     m_remotePicture->SetBitmapResource(res::IDB_REMOTE_IDLE);
 
-    dialog::StartLink(*this);
+    m_controller.StartUp();
 
-    auto colour = [](dialog::Rgb rgb) { return QColor(rgb.red, rgb.green, rgb.blue); };
-    m_colorLow = colour(dialog::kColorLow);
-    m_colorUnknown = colour(dialog::kColorUnknown);
-    m_colorOk = colour(dialog::kColorOk);
     auto* bar = static_cast<QProgressBar*>(GetDlgItem(res::IDC_SIGNAL_BAR));
     bar->setRange(0, dialog::kSignalBarMaximum);
     return true;
 }
 
-void CTolvikDlg::ConnectToBridge() {
-    dialog::ConnectToBridge(*this);
-}
-
-bool CTolvikDlg::LookUpBridgeMac(uint8_t mac[6]) {
-    return ::LookUpBridgeMac(*this, mac);
-}
-int CTolvikDlg::ReadBridgeMacFromConfig(const char* installDir, const char* dataDir, uint8_t mac[6]) {
-    return ::ReadBridgeMacFromConfig(*this, installDir, dataDir, mac);
-}
-void CTolvikDlg::EnableSignalStrengthPdo() {
-    ::EnableSignalStrengthPdo(*this);
-}
-void CTolvikDlg::ReadFirmwareVersion() {
-    ::ReadFirmwareVersion(*this);
-}
 void CTolvikDlg::OnAssociate() {
-    ::OnAssociate(*this);
-    if (m_closeGate.Requested()) {
+    if (m_controller.OnAssociate()) {
         OnClose();
     }
 }
+
 void CTolvikDlg::SendVirtualKey(int controlId, bool release) {
-    ::SendVirtualKey(*this, controlId, release);
+    m_controller.SendVirtualKey(controlId, release);
 }
 
 QColor CTolvikDlg::OnCtlColor(int controlId) const {
     if (controlId != res::IDC_BATTERY) {
         return QColor(Qt::white);
     }
-    const dialog::Rgb rgb = dialog::BatteryTextBackground(g_batteryState.load());
+    const dialog::Rgb rgb = m_controller.BatteryTextBackground();
     return QColor(rgb.red, rgb.green, rgb.blue);
 }
 
@@ -249,7 +206,7 @@ void CTolvikDlg::keyPressEvent(QKeyEvent* event) {
 
 void CTolvikDlg::closeEvent(QCloseEvent* event) {
     // During the association the close follows once it has written its closing value.
-    if (!m_closeGate.RequestClose()) {
+    if (!m_controller.RequestClose()) {
         event->ignore();
         return;
     }
@@ -259,7 +216,7 @@ void CTolvikDlg::closeEvent(QCloseEvent* event) {
 
 void CTolvikDlg::OnClose() {
     done(QDialog::Accepted);
-    m_link.Close();
+    m_controller.Close();
 }
 
 void CTolvikDlg::paintEvent(QPaintEvent* event) {
@@ -278,98 +235,23 @@ void CTolvikDlg::paintEvent(QPaintEvent* event) {
     }
 }
 
-bool CTolvikDlg::OnGuiThread() const {
-    return QThread::currentThread() == thread() && !m_catchingUp;
+bool CTolvikDlg::IsGuiThread() const {
+    return QThread::currentThread() == thread();
 }
 
-void CTolvikDlg::HandOver(Update update) {
-    // One drain per event-loop turn however many changes arrive meanwhile. Never waits for the
-    // GUI thread: the library's thread may be the one the GUI thread waits for on disconnect.
-    if (m_updates.Push(std::move(update))) {
-        QMetaObject::invokeMethod(this, &CTolvikDlg::ApplyPending, Qt::QueuedConnection);
-    }
+void CTolvikDlg::WakeGuiThread() {
+    // Dropped with the dialog: changes still queued for a dialog that is gone are not run.
+    QMetaObject::invokeMethod(this, [this] { ApplyPending(); }, Qt::QueuedConnection);
 }
 
-bool CTolvikDlg::HasRoomForUpdates() const {
-    return m_updates.HasRoom();
-}
-
-void CTolvikDlg::ApplyPending() {
-    // Only the last picture, text and bar position of an item is ever seen; every line is kept.
-    const UpdateQueue::Batch batch = m_updates.Drain();
-    for (const Update& update : batch.changes) {
-        switch (update.kind) {
-            case Update::Text:
-                ApplyText(update.controlId, update.text.c_str());
-                break;
-            case Update::Picture:
-                ApplyPicture(update.controlId, update.value);
-                break;
-            case Update::Bar:
-                ApplyBar(update.controlId, update.value);
-                break;
-            case Update::Line:
-                break;
-        }
+void CTolvikDlg::AppendLines(const std::vector<std::string>& lines) {
+    QStringList added;
+    added.reserve(static_cast<qsizetype>(lines.size()));
+    for (const std::string& line : lines) {
+        added << QString::fromLocal8Bit(line.c_str());
     }
-    QStringList lines;
-    lines.reserve(static_cast<qsizetype>(batch.lines.size()));
-    for (const std::string& line : batch.lines) {
-        lines << QString::fromLocal8Bit(line.c_str());
-    }
-    AppendLines(lines);
-    // Records the library still holds for want of room come next, handed over like the
-    // callback's so that they are applied in batches on later turns; none once disconnected.
-    if (!m_link.IsClosed()) {
-        m_catchingUp = true;
-        FetchLeftRecords(*this);
-        m_catchingUp = false;
-    }
-}
-
-void CTolvikDlg::AppendLines(const QStringList& lines) {
-    if (lines.isEmpty()) {
-        return;
-    }
-    m_statusList->AddStrings(lines);
+    m_statusList->AddStrings(added);
     m_statusList->SetCurSel(m_statusList->GetCount() - 1);
-}
-
-void CTolvikDlg::AddStatusLine(const char* text) {
-    if (!OnGuiThread()) {
-        HandOver({Update::Line, 0, 0, text});
-        return;
-    }
-    ApplyPending();  // lines handed over earlier come first
-    m_statusList->AddString(text);
-    m_statusList->SetCurSel(m_statusList->GetCount() - 1);
-}
-
-void CTolvikDlg::SetItemText(int controlId, const char* text) {
-    if (!OnGuiThread()) {
-        HandOver({Update::Text, controlId, 0, text});
-        return;
-    }
-    ApplyPending();
-    ApplyText(controlId, text);
-}
-
-void CTolvikDlg::SetItemPicture(int controlId, int bitmapId) {
-    if (!OnGuiThread()) {
-        HandOver({Update::Picture, controlId, bitmapId, {}});
-        return;
-    }
-    ApplyPending();
-    ApplyPicture(controlId, bitmapId);
-}
-
-void CTolvikDlg::SetBarPosition(int controlId, int position) {
-    if (!OnGuiThread()) {
-        HandOver({Update::Bar, controlId, position, {}});
-        return;
-    }
-    ApplyPending();
-    ApplyBar(controlId, position);
 }
 
 void CTolvikDlg::ApplyText(int controlId, const char* text) {
@@ -398,8 +280,7 @@ void CTolvikDlg::ApplyBar(int controlId, int position) {
     }
 }
 
-void CTolvikDlg::ShowMessageBox(const char* text, MessageIcon icon) {
-    ApplyPending();
+void CTolvikDlg::PresentMessageBox(const char* text, MessageIcon icon) {
     QMessageBox box(icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
                     QGuiApplication::applicationDisplayName(), QString::fromLocal8Bit(text), QMessageBox::Ok,
                     this);

@@ -6,6 +6,7 @@
 namespace bench {
 namespace {
 
+// Independent of canlink/RemoteProtocol.h on purpose (see Bus.h).
 constexpr uint32_t kWiredKeyPdo = 0x1C8;
 constexpr uint32_t kWirelessKeyPdo = 0x1C9;
 constexpr uint32_t kSignalPdo = 0x3C8;

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "bench/Bench.h"
+#include "bench/Bus.h"
 
 namespace bench {
 namespace {
@@ -17,7 +18,6 @@ constexpr uint32_t kMaxTimelineMs = 24 * kMaxDelayMs;  // a day
 constexpr uint32_t kMinSignalPeriodMs = 10;
 // Far beyond what a bus carries (about 18,000 frames a second at 1 Mbit/s): every buffer overflows.
 constexpr uint32_t kUnpacedPerSecond = 1000000;
-constexpr int kBaseRemoteNode = 72;
 
 struct Token {
     std::string text;

@@ -3,16 +3,17 @@
 #include <string>
 
 #include "canlink/BridgeLibrary.h"
-#include "port/MainDialogPort.h"
+#include "canlink/LinkSession.h"
+#include "port/StatusSink.h"
 
-bool BindBridgeLibrary(MainDialogPort& dlg) {
+bool BindBridgeLibrary(StatusSink& status, LinkSession& link) {
     if (Bridge().IsBound()) {
         return true;
     }
     std::string error;
     if (!LoadBridgeLibrary(DefaultBridgeLibraryPath(), &error)) {
-        dlg.m_linkFailed = 1;
-        dlg.ShowMessageBox(error.c_str(), MessageIcon::Error);
+        link.m_linkFailed = 1;
+        status.ShowMessageBox(error.c_str(), MessageIcon::Error);
         return false;
     }
     return true;

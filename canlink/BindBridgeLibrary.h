@@ -1,9 +1,10 @@
 // The bridge library bound before the first connection, for every front end alike.
 #pragma once
 
-class MainDialogPort;
+class LinkSession;
+class StatusSink;
 
 // Binds the library DefaultBridgeLibraryPath() names unless Bridge() is bound already. When it
-// cannot be loaded or lacks an entry point, the link is marked failed and the loader's message
+// cannot be loaded or lacks an entry point, the link is marked failed (m_linkFailed) and the loader's message
 // is shown as an error; false then.
-bool BindBridgeLibrary(MainDialogPort& dlg);
+bool BindBridgeLibrary(StatusSink& status, LinkSession& link);

@@ -9,21 +9,23 @@
 #include "canlink/BridgeLibrary.h"
 #include "canlink/DefaultBridge.h"
 #include "canlink/LookUpBridgeMac.h"
-#include "port/MainDialogPort.h"
+#include "canlink/LinkSession.h"
+#include "canlink/RemoteProtocol.h"
+#include "port/StatusSink.h"
 
 namespace {
 
 constexpr int kBridgeCapacity = 127;
-constexpr int kBaseRemoteNode = 72;
 constexpr int kPdoBufferSize = 5000;
 
-void Fail(MainDialogPort& dlg, const char* text, MessageIcon icon = MessageIcon::None) {
-    dlg.m_linkFailed = 1;
-    dlg.ShowMessageBox(text, icon);
+// The flag is set before the box shows: keys pressed while it is open send nothing.
+void Fail(StatusSink& status, LinkSession& link, const char* text, MessageIcon icon = MessageIcon::None) {
+    link.m_linkFailed = 1;
+    status.ShowMessageBox(text, icon);
 }
 
 // Index of the chosen bridge, or -1.
-int ChooseBridge(MainDialogPort& dlg, const CAN_BRIDGE_INFO* bridges, int count, bool macFound,
+int ChooseBridge(StatusSink& status, const CAN_BRIDGE_INFO* bridges, int count, bool macFound,
                  const uint8_t* mac) {
     if (macFound) {
         for (int i = 0; i < count; ++i) {
@@ -34,12 +36,12 @@ int ChooseBridge(MainDialogPort& dlg, const CAN_BRIDGE_INFO* bridges, int count,
         return -1;
     }
     if (count == 1) {
-        dlg.AddStatusLine("1 bridge found");
+        status.AddStatusLine("1 bridge found");
         return 0;
     }
     for (int i = 0; i < count; ++i) {
         if (std::memcmp(bridges[i].ipAddress, kDefaultBridgeAddress.data(), 4) == 0) {
-            dlg.AddStatusLine((std::string("Using ") + kDefaultBridgeAddressText).c_str());
+            status.AddStatusLine((std::string("Using ") + kDefaultBridgeAddressText).c_str());
             return i;
         }
     }
@@ -47,17 +49,17 @@ int ChooseBridge(MainDialogPort& dlg, const CAN_BRIDGE_INFO* bridges, int count,
 }
 
 // Node table valid: false (with the box shown) when the base remote is missing.
-bool CheckNodes(MainDialogPort& dlg, const uint8_t* nodes) {
+bool CheckNodes(StatusSink& status, LinkSession& link, const uint8_t* nodes) {
     int present = 0;
     for (int node = 1; node < CAN_NODE_TABLE_SIZE; ++node) {
         present += nodes[node] == CAN_NODE_PRESENT;
     }
     if (present == 0) {
-        Fail(dlg, "Scan completed OK. No nodes found.");
+        Fail(status, link, "Scan completed OK. No nodes found.");
         return false;
     }
     if (nodes[kBaseRemoteNode] != CAN_NODE_PRESENT) {
-        Fail(dlg, "Scan completed OK. No base remote found.");
+        Fail(status, link, "Scan completed OK. No base remote found.");
         return false;
     }
     return true;
@@ -65,25 +67,26 @@ bool CheckNodes(MainDialogPort& dlg, const uint8_t* nodes) {
 
 }  // namespace
 
-void ConnectToBridge(MainDialogPort& dlg, CAN_PdoEventProc onPdo, CAN_SecondaryEventProc onSecondary) {
+void ConnectToBridge(StatusSink& status, LinkSession& link, CAN_PdoEventProc onPdo,
+                     CAN_SecondaryEventProc onSecondary) {
     BridgeLibrary& bridge = Bridge();
     uint8_t mac[6] = {};
-    const bool macFound = LookUpBridgeMac(dlg, mac);
+    const bool macFound = LookUpBridgeMac(status, mac);
 
     std::array<CAN_BRIDGE_INFO, kBridgeCapacity> bridges{};
     int count = bridge.CAN_EnumerateBridges(bridges.data(), kBridgeCapacity);
     if (count == -1) {
-        Fail(dlg, "Error scanning for bridges");
+        Fail(status, link, "Error scanning for bridges");
         return;
     }
     if (count == 0) {
-        Fail(dlg, "No bridges found on the local network");
+        Fail(status, link, "No bridges found on the local network");
         return;
     }
     // A library that reports more than it could store must not lead us past the array.
     count = std::min(count, kBridgeCapacity);
 
-    const int chosen = count > 0 ? ChooseBridge(dlg, bridges.data(), count, macFound, mac) : -1;
+    const int chosen = count > 0 ? ChooseBridge(status, bridges.data(), count, macFound, mac) : -1;
     if (chosen < 0) {
         char text[160];
         if (macFound) {
@@ -97,31 +100,31 @@ void ConnectToBridge(MainDialogPort& dlg, CAN_PdoEventProc onPdo, CAN_SecondaryE
                           "Bridge with IPaddress: %s not found. Check connections and power.",
                           kDefaultBridgeAddressText);
         }
-        Fail(dlg, text);
+        Fail(status, link, text);
         return;
     }
 
     uint32_t address;
     std::memcpy(&address, bridges[chosen].ipAddress, sizeof(address));
     if (bridge.CAN_Connect(address) == -1) {
-        Fail(dlg, "Error connecting. Maximum connections exceeded.");
+        Fail(status, link, "Error connecting. Maximum connections exceeded.");
         return;
     }
-    dlg.AddStatusLine("Connected to CAN");
+    status.AddStatusLine("Connected to CAN");
 
     uint8_t nodes[CAN_NODE_TABLE_SIZE] = {};
-    if (bridge.CAN_EnumerateNodes(nodes) == 1 && !CheckNodes(dlg, nodes)) {
+    if (bridge.CAN_EnumerateNodes(nodes) == 1 && !CheckNodes(status, link, nodes)) {
         return;
     }
     if (bridge.CAN_SetPDOBufferSize(kPdoBufferSize) != 1) {
-        Fail(dlg, "CAN_SetPDOBufferSize error", MessageIcon::Error);
+        Fail(status, link, "CAN_SetPDOBufferSize error", MessageIcon::Error);
         return;
     }
     if (bridge.CAN_RegisterEvents(onPdo, onSecondary) != 1) {
-        Fail(dlg, "Error registering callbacks", MessageIcon::Error);
+        Fail(status, link, "Error registering callbacks", MessageIcon::Error);
         return;
     }
-    for (const CAN_PDO& pdo : dlg.m_pdoRegistration) {
+    for (const CAN_PDO& pdo : link.m_pdoRegistration) {
         bridge.CAN_RegisterPDO(pdo);
     }
 }

@@ -2,8 +2,11 @@
 
 #include "canlink/QuarnCANopen.h"
 
-class MainDialogPort;
+class LinkSession;
+class StatusSink;
 
 // Chooses and connects the bridge, checks for the base remote and registers the callbacks and
-// the four PDOs of dlg.m_pdoRegistration. Any failure sets dlg.m_linkFailed and shows a box.
-void ConnectToBridge(MainDialogPort& dlg, CAN_PdoEventProc onPdo, CAN_SecondaryEventProc onSecondary);
+// the four PDOs of link.m_pdoRegistration, writing its progress to `status`. Any failure sets
+// link.m_linkFailed, then shows a box.
+void ConnectToBridge(StatusSink& status, LinkSession& link, CAN_PdoEventProc onPdo,
+                     CAN_SecondaryEventProc onSecondary);

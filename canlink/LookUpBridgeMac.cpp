@@ -9,7 +9,7 @@
 #include "platform/File.h"
 #include "platform/HostName.h"
 #include "platform/Registry.h"
-#include "port/MainDialogPort.h"
+#include "port/StatusSink.h"
 
 namespace {
 
@@ -24,24 +24,24 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-bool ReadTargetDir(MainDialogPort& dlg, const platform::RegistryKey& key, Text& dir) {
+bool ReadTargetDir(StatusSink& status, const platform::RegistryKey& key, Text& dir) {
     switch (key.ReadString("TargetDir", dir, kTextSize)) {
         case platform::RegistryRead::Ok:
             return true;
         case platform::RegistryRead::TooLong:
-            dlg.AddStatusLine("TargetDir value is longer than 259 characters");
+            status.AddStatusLine("TargetDir value is longer than 259 characters");
             return false;
         case platform::RegistryRead::Missing:
             break;
     }
-    dlg.AddStatusLine("TargetDir key not found");
+    status.AddStatusLine("TargetDir key not found");
     return false;
 }
 
 // The older installation's route: exactly one status line, whatever happens.
-bool LookUpInCalFile(MainDialogPort& dlg, const platform::RegistryKey& key, uint8_t mac[6]) {
+bool LookUpInCalFile(StatusSink& status, const platform::RegistryKey& key, uint8_t mac[6]) {
     Text targetDir;
-    if (!ReadTargetDir(dlg, key, targetDir)) {
+    if (!ReadTargetDir(status, key, targetDir)) {
         return false;
     }
     Text hostName;
@@ -49,7 +49,7 @@ bool LookUpInCalFile(MainDialogPort& dlg, const platform::RegistryKey& key, uint
     Text path;
     const int length = std::snprintf(path, kTextSize, "%s\\cfg\\%s.1", targetDir, hostName);
     if (length < 0 || length >= kTextSize) {
-        dlg.AddStatusLine("CAL file path is longer than 259 characters");
+        status.AddStatusLine("CAL file path is longer than 259 characters");
         return false;
     }
     // Read without newline translation: a carriage return left at a line's end separates like
@@ -58,66 +58,66 @@ bool LookUpInCalFile(MainDialogPort& dlg, const platform::RegistryKey& key, uint
     const std::unique_ptr<std::FILE, FileCloser> file(
         platform::OpenForReading(path, kMaxCalFileBytes, &check));
     if (check.state == platform::FileState::Missing) {
-        dlg.AddStatusLine("CAL file not found");
+        status.AddStatusLine("CAL file not found");
         return false;
     }
     if (!file) {
-        dlg.AddStatusLine(("CAL file " + std::string(path) + " " + check.reason).c_str());
+        status.AddStatusLine(("CAL file " + std::string(path) + " " + check.reason).c_str());
         return false;
     }
     switch (ReadCalFileMac(file.get(), mac)) {
         case CalMac::Found:
-            dlg.AddStatusLine("MAC found in CAL file");
+            status.AddStatusLine("MAC found in CAL file");
             return true;
         case CalMac::Unreadable:
-            dlg.AddStatusLine("MACADDRESS line in CAL file does not hold six hexadecimal values");
+            status.AddStatusLine("MACADDRESS line in CAL file does not hold six hexadecimal values");
             return false;
         case CalMac::TooLarge:
-            dlg.AddStatusLine(("CAL file " + std::string(path) + " " + "is larger than " +
+            status.AddStatusLine(("CAL file " + std::string(path) + " " + "is larger than " +
                                platform::SizeText(kMaxCalFileBytes))
                                   .c_str());
             return false;
         case CalMac::NoToken:
             break;
     }
-    dlg.AddStatusLine("MACADDRESS token in CAL file not found");
+    status.AddStatusLine("MACADDRESS token in CAL file not found");
     return false;
 }
 
 // The newer edition's route, through its configuration files.
-bool LookUpInConfiguration(MainDialogPort& dlg, uint8_t mac[6]) {
+bool LookUpInConfiguration(StatusSink& status, uint8_t mac[6]) {
     platform::RegistryKey key;
     if (!key.Open(kNewerInstallation)) {
-        dlg.AddStatusLine("Vistrel X key not found");
+        status.AddStatusLine("Vistrel X key not found");
         return false;
     }
     Text targetDir;
-    if (!ReadTargetDir(dlg, key, targetDir)) {
+    if (!ReadTargetDir(status, key, targetDir)) {
         return false;
     }
     // A missing value leaves the text empty. One too long for a path leads to no file at all.
     Text dataDir;
     if (key.ReadString("ProgramDataDir", dataDir, kTextSize) == platform::RegistryRead::TooLong) {
-        dlg.AddStatusLine("ProgramDataDir value is longer than 259 characters");
-    } else if (ReadBridgeMacFromConfig(dlg, targetDir, dataDir, mac) != 0) {
+        status.AddStatusLine("ProgramDataDir value is longer than 259 characters");
+    } else if (ReadBridgeMacFromConfig(status, targetDir, dataDir, mac) != 0) {
         return true;
     }
-    dlg.AddStatusLine("MACADDRESS extraction error");
+    status.AddStatusLine("MACADDRESS extraction error");
     return false;
 }
 
 }  // namespace
 
-bool LookUpBridgeMac(MainDialogPort& dlg, uint8_t mac[6]) {
+bool LookUpBridgeMac(StatusSink& status, uint8_t mac[6]) {
     // An unusable export is no installation, as no export is; only the line tells them apart.
     if (const std::string problem = platform::RegistryProblem(); !problem.empty()) {
-        dlg.AddStatusLine(problem.c_str());
+        status.AddStatusLine(problem.c_str());
     }
     // The older installation decides the route: when it is there, only its CAL file counts.
     platform::RegistryKey older;
     if (older.Open(kOlderInstallation)) {
-        return LookUpInCalFile(dlg, older, mac);
+        return LookUpInCalFile(status, older, mac);
     }
-    dlg.AddStatusLine("Vistrel registry key not found. Check Vistrel X.");
-    return LookUpInConfiguration(dlg, mac);
+    status.AddStatusLine("Vistrel registry key not found. Check Vistrel X.");
+    return LookUpInConfiguration(status, mac);
 }

@@ -7,7 +7,7 @@
 #include "config/HexNumber.h"
 #include "config/Xml.h"
 #include "platform/File.h"
-#include "port/MainDialogPort.h"
+#include "port/StatusSink.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ using PathText = char[kPathSize];
 
 // <dir><middle><name> into `path`. A path that does not fit is refused with a status line rather
 // than cut into the name of some other file.
-bool BuildPath(MainDialogPort& dlg, PathText& path, const char* dir, const char* middle, const char* name) {
+bool BuildPath(StatusSink& dlg, PathText& path, const char* dir, const char* middle, const char* name) {
     const int length = std::snprintf(path, kPathSize, "%s%s%s", dir, middle, name);
     if (length >= 0 && length < kPathSize) {
         return true;
@@ -28,14 +28,14 @@ bool BuildPath(MainDialogPort& dlg, PathText& path, const char* dir, const char*
     return false;
 }
 
-void FileNotFound(MainDialogPort& dlg, const char* path) {
+void FileNotFound(StatusSink& dlg, const char* path) {
     dlg.AddStatusLine(("File " + std::string(path) + " is not found.").c_str());
 }
 
 // The document of an existing configuration file; the null handle, with the report or the missing
 // file in the status log, when there is none. Warnings leave no line. A folder, a FIFO or a device
 // in a file's place, or a file too large to be a configuration, is refused before it is opened.
-XmlNode Load(MainDialogPort& dlg, const char* path) {
+XmlNode Load(StatusSink& dlg, const char* path) {
     const platform::FileCheck check = platform::CheckFile(path, XmlMaxFileBytes);
     if (check.state == platform::FileState::Missing) {
         FileNotFound(dlg, path);
@@ -72,7 +72,7 @@ void ReadMacText(const char* text, uint8_t mac[6]) {
 
 // Path 2 from the main configuration file: the file its SystemInfoFileName entry names, or the
 // default one when there is no entry.
-bool FindSystemInfoFile(MainDialogPort& dlg, const char* installDir, const char* dataDir, PathText& path) {
+bool FindSystemInfoFile(StatusSink& dlg, const char* installDir, const char* dataDir, PathText& path) {
     if (!BuildPath(dlg, path, installDir, "\\bin\\", "MainUI.exe.config")) {
         return false;
     }
@@ -98,7 +98,7 @@ bool FindSystemInfoFile(MainDialogPort& dlg, const char* installDir, const char*
 }
 
 // Path 3 from the system information file at `path`, which it replaces.
-bool FindHardwareConfigFile(MainDialogPort& dlg, const char* dataDir, PathText& path) {
+bool FindHardwareConfigFile(StatusSink& dlg, const char* dataDir, PathText& path) {
     const XmlNode document = Load(dlg, path);
     if (document.IsNull()) {
         return false;
@@ -121,7 +121,7 @@ bool FindHardwareConfigFile(MainDialogPort& dlg, const char* dataDir, PathText& 
 
 }  // namespace
 
-int ReadBridgeMacFromConfig(MainDialogPort& dlg, const char* installDir, const char* dataDir,
+int ReadBridgeMacFromConfig(StatusSink& dlg, const char* installDir, const char* dataDir,
                             uint8_t mac[6]) {
     PathText path;
     if (!FindSystemInfoFile(dlg, installDir, dataDir, path) || !FindHardwareConfigFile(dlg, dataDir, path)) {

@@ -105,13 +105,11 @@ void CWaitDialog::UpdateProgress(int position) {
     if (!m_windowExists) {
         return;
     }
-    if (position < 0) {
-        position = 0;
-    } else if (position > 100) {
+    if (const std::optional<int> shown = WaitBarPosition(position)) {
+        m_progress->setValue(*shown);
+    } else {
         Dismiss();
-        return;
     }
-    m_progress->setValue(position);
 }
 
 bool CWaitDialog::ProcessMessages() {

@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-#include "port/MainDialogPort.h"
+#include "port/WaitDialogPort.h"
 
 class QLabel;
 class QProgressBar;

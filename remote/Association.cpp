@@ -3,24 +3,15 @@
 #include <cstdint>
 
 #include "canlink/BridgeLibrary.h"
+#include "canlink/LinkSession.h"
+#include "canlink/RemoteProtocol.h"
 #include "platform/Clock.h"
-#include "remote/BaseRemote.h"
 
 namespace {
 
-constexpr int kTpdo3CommunicationObject = 0x1802;
-constexpr int kTpdo3CobIdSubIndex = 1;
-constexpr uint32_t kPdoNotValid = 0x80000000u;
-constexpr int kTpdo3MappingObject = 0x1A02;
-constexpr int kMappingCountSubIndex = 0;
 // The node takes up changed PDO settings when it is stopped and started again.
-constexpr int kNodeStateStopped = 3;
-constexpr int kNodeStateStarted = 1;
 constexpr unsigned kNodeStatePauseMs = 1000;
 
-constexpr int kAssociationObject = 0x2010;
-constexpr int kAssociationSubIndex = 5;
-constexpr uint8_t kAssociationWindowOpen = 0x04;
 constexpr int kSteps = 100;
 constexpr unsigned kStepMs = 200;
 // Once a wireless remote is heard each step counts this much more, so the window closes about
@@ -64,7 +55,7 @@ bool MakeTpdo3Mapped() {
 
 }  // namespace
 
-void EnableSignalStrengthPdo(MainDialogPort&) {
+void EnableSignalStrengthPdo() {
     const bool validChanged = MakeTpdo3Valid();
     const bool mappingChanged = MakeTpdo3Mapped();
     if (!validChanged && !mappingChanged) {
@@ -76,28 +67,28 @@ void EnableSignalStrengthPdo(MainDialogPort&) {
     platform::Sleep(kNodeStatePauseMs);
 }
 
-void OnAssociate(MainDialogPort& dlg) {
-    const CloseGate::Busy busy(dlg.m_closeGate);
+void OnAssociate(LinkSession& link, RemoteView& dlg) {
+    const CloseGate::Busy busy(link.m_closeGate);
     const std::unique_ptr<WaitDialogPort> wait = dlg.CreateWaitDialog();
     wait->UpdateText("Association enabled. Place batteries in remote");
 
     uint8_t control = 0;
     if (!ReadObject(kAssociationObject, kAssociationSubIndex, &control, sizeof control)) {
-        dlg.m_linkFailed = 1;
+        link.m_linkFailed = 1;
         return;
     }
     uint8_t opened = static_cast<uint8_t>(control | kAssociationWindowOpen);
     WriteObject(kAssociationObject, kAssociationSubIndex, &opened, sizeof opened);
 
-    g_wirelessActivity = 0;
+    link.g_wirelessActivity = 0;
     for (int step = 0; step < kSteps; ++step) {
         wait->ProcessMessages();  // a quit request is re-posted there; the window still gets closed
         wait->UpdateProgress(step);
         // A request to close the main window ends the window as Cancel does.
-        if (!wait->IsOpen() || dlg.m_closeGate.Requested()) {
+        if (!wait->IsOpen() || link.m_closeGate.Requested()) {
             break;
         }
-        if (g_wirelessActivity != 0) {
+        if (link.g_wirelessActivity != 0) {
             wait->UpdateText("Association completed. Reading battery status.");
             step += kStepsAfterActivity;
         }

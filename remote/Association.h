@@ -3,14 +3,16 @@
 // platform::Sleep.
 #pragma once
 
-#include "port/MainDialogPort.h"
+#include "port/RemoteView.h"
+
+class LinkSession;
 
 // Makes the base remote's signal-strength PDO valid and mapped, restarting the node only when
-// something had to change. Objects whose read fails are left alone. Takes the dialog only so
-// that the dialog delegates to all its remote operations alike; it changes nothing on it.
-void EnableSignalStrengthPdo(MainDialogPort& dlg);
+// something had to change. Objects whose read fails are left alone.
+void EnableSignalStrengthPdo();
 
 // Opens the base remote's association window for up to 20 s with a progress dialog, ends about
 // 2 s after a wireless remote is first heard (or at once on cancel), and always closes the
-// window again. A failed read of the control byte sets m_linkFailed and writes nothing.
-void OnAssociate(MainDialogPort& dlg);
+// window again; a close request (link.m_closeGate) ends it as cancel does. A failed read of the
+// control byte sets link.m_linkFailed and writes nothing.
+void OnAssociate(LinkSession& link, RemoteView& dlg);

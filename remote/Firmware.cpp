@@ -6,14 +6,12 @@
 #include <string_view>
 
 #include "canlink/BridgeLibrary.h"
-#include "remote/BaseRemote.h"
+#include "canlink/LinkSession.h"
+#include "canlink/RemoteProtocol.h"
 #include "res/Resource.h"
 
 namespace {
 
-constexpr int kIdentityObject = 0x1018;
-constexpr int kRevisionSubIndex = 3;
-constexpr int kSoftwareVersionObject = 0x100A;
 constexpr int kVersionTextSize = 100;
 
 // Firmware parts told apart by the tail of their part number in the version text; the later
@@ -27,7 +25,7 @@ constexpr int kFirstWirelessMajor = 4;
 std::string_view ReadVersionText(char (&buffer)[kVersionTextSize]) {
     std::memset(buffer, 0, sizeof buffer);
     int unused = 0;
-    if (Bridge().CAN_SDORead(kBaseRemoteNode, kSoftwareVersionObject, 0, buffer, sizeof buffer, &unused) !=
+    if (Bridge().CAN_SDORead(kBaseRemoteNode, kSoftwareVersionObject, kSoftwareVersionSubIndex, buffer, sizeof buffer, &unused) !=
         1) {
         return {};
     }
@@ -36,13 +34,13 @@ std::string_view ReadVersionText(char (&buffer)[kVersionTextSize]) {
 
 }  // namespace
 
-void ReadFirmwareVersion(MainDialogPort& dlg) {
+void ReadFirmwareVersion(LinkSession& link, RemoteView& dlg) {
     int32_t revision = 0;
     int unused = 0;
     if (Bridge().CAN_SDORead(kBaseRemoteNode, kIdentityObject, kRevisionSubIndex, &revision, sizeof revision,
                              &unused) != 1) {
         dlg.SetItemText(res::IDC_FIRMWARE, "Unknown");
-        dlg.m_linkFailed = 1;
+        link.m_linkFailed = 1;
         return;
     }
 

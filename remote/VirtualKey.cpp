@@ -5,6 +5,7 @@
 #include <string>
 
 #include "canlink/BridgeLibrary.h"
+#include "canlink/LinkSession.h"
 #include "res/Resource.h"
 
 namespace {
@@ -37,9 +38,9 @@ const VirtualKey* FindKey(int controlId) {
     return nullptr;
 }
 
-bool Transmit(const MainDialogPort& dlg, uint8_t code) {
+bool Transmit(const LinkSession& link, uint8_t code) {
     CAN_PDO pdo{};
-    pdo.cobId = dlg.m_pdoRegistration[kBaseKeyPdo].cobId;
+    pdo.cobId = link.m_pdoRegistration[kBaseKeyPdo].cobId;
     pdo.length = 1;
     pdo.data[0] = code;
     return Bridge().CAN_TransmitPDO(pdo) == 1;
@@ -47,8 +48,8 @@ bool Transmit(const MainDialogPort& dlg, uint8_t code) {
 
 }  // namespace
 
-void SendVirtualKey(MainDialogPort& dlg, int controlId, bool release) {
-    if (dlg.m_linkFailed != 0) {
+void SendVirtualKey(LinkSession& link, RemoteView& dlg, int controlId, bool release) {
+    if (link.m_linkFailed != 0) {
         return;
     }
     const VirtualKey* key = release ? nullptr : FindKey(controlId);
@@ -56,7 +57,7 @@ void SendVirtualKey(MainDialogPort& dlg, int controlId, bool release) {
     if (!release && key == nullptr) {
         return;
     }
-    if (!Transmit(dlg, release ? kKeyUp : key->code)) {
+    if (!Transmit(link, release ? kKeyUp : key->code)) {
         dlg.ShowMessageBox("Virtual remote send error", MessageIcon::None);
         return;
     }

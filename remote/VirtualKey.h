@@ -1,9 +1,11 @@
 // The virtual remote: key presses and releases put on the bus as the base remote sends them.
 #pragma once
 
-#include "port/MainDialogPort.h"
+#include "port/RemoteView.h"
+
+class LinkSession;
 
 // Sends the key of button `controlId` (or, on `release`, the key-up code) on the base remote's
 // key PDO and logs it; a refused transmission shows a message box instead. Silent while
-// m_linkFailed is set. User-interface thread only.
-void SendVirtualKey(MainDialogPort& dlg, int controlId, bool release);
+// link.m_linkFailed is set. User-interface thread only.
+void SendVirtualKey(LinkSession& link, RemoteView& dlg, int controlId, bool release);

@@ -4,9 +4,6 @@
 
 #include <string>
 
-#include "remote/Association.h"
-#include "remote/PdoEvent.h"
-#include "remote/VirtualKey.h"
 #include "res/DialogTemplate.h"
 #include "res/Resource.h"
 #include "win32/CWaitDialog.h"
@@ -52,8 +49,8 @@ CTolvikDlg::CTolvikDlg()
       m_threadId(GetCurrentThreadId()) {}
 
 CTolvikDlg::~CTolvikDlg() {
-    m_link.Close();
-    dialog::ReleaseRunningDialog(*this);
+    // The controller disconnects before these go; with no callback left, nothing reaches them.
+    m_controller.Close();
     if (m_whiteBrush) {
         DeleteObject(m_whiteBrush);
     }
@@ -80,7 +77,7 @@ INT_PTR CALLBACK CTolvikDlg::DialogProc(HWND window, UINT message, WPARAM wParam
     return self ? self->OnMessage(message, wParam, lParam) : FALSE;
 }
 
-void CTolvikDlg::DoDataExchange() {
+void CTolvikDlg::SubclassControls() {
     m_statusList.Attach(GetDlgItem(m_hWnd, res::IDC_STATUS_LOG));
     for (const res::KeyButtonBitmaps& entry : res::KeyButtonBitmapTable()) {
         KeyButton(entry.controlId)->SubclassDlgItem(entry.controlId, m_hWnd);
@@ -111,7 +108,7 @@ CSubClassButton* CTolvikDlg::KeyButton(int controlId) {
 }
 
 BOOL CTolvikDlg::OnInitDialog() {
-    DoDataExchange();
+    SubclassControls();
     SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
@@ -123,11 +120,8 @@ BOOL CTolvikDlg::OnInitDialog() {
     m_remotePicture.SubclassDlgItem(res::IDC_REMOTE_PICTURE, m_hWnd);
     m_remotePicture.SetBitmapResource(res::IDB_REMOTE_IDLE);
 
-    dialog::StartLink(*this);
+    m_controller.StartUp();
 
-    m_colorLow = ToColorRef(dialog::kColorLow);
-    m_colorUnknown = ToColorRef(dialog::kColorUnknown);
-    m_colorOk = ToColorRef(dialog::kColorOk);
     m_whiteBrush = CreateSolidBrush(ToColorRef(dialog::kWhite));
     SendDlgItemMessageA(m_hWnd, res::IDC_SIGNAL_BAR, PBM_SETRANGE, 0,
                         MAKELPARAM(0, dialog::kSignalBarMaximum));
@@ -189,7 +183,7 @@ INT_PTR CTolvikDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return FALSE;
         case WM_CLOSE:
             // During the association the close follows once it has written its closing value.
-            if (m_closeGate.RequestClose()) {
+            if (m_controller.RequestClose()) {
                 OnClose();
             }
             return TRUE;
@@ -225,110 +219,40 @@ HBRUSH CTolvikDlg::OnCtlColor(HDC dc, HWND control) {
     if (GetDlgCtrlID(control) != res::IDC_BATTERY) {
         return nullptr;  // the dialog manager's own brush
     }
-    SetBkColor(dc, ToColorRef(dialog::BatteryTextBackground(g_batteryState.load())));
+    SetBkColor(dc, ToColorRef(m_controller.BatteryTextBackground()));
     return m_whiteBrush;
 }
 
 void CTolvikDlg::OnClose() {
     EndDialog(m_hWnd, IDOK);
-    m_link.Close();
+    m_controller.Close();
 }
 
 void CTolvikDlg::OnAssociate() {
-    ::OnAssociate(*this);
-    if (m_closeGate.Requested()) {
+    if (m_controller.OnAssociate()) {
         OnClose();
     }
 }
 
 void CTolvikDlg::SendVirtualKey(int controlId, bool release) {
-    ::SendVirtualKey(*this, controlId, release);
+    m_controller.SendVirtualKey(controlId, release);
 }
 
-bool CTolvikDlg::OnDialogThread() const {
-    return GetCurrentThreadId() == m_threadId && !m_catchingUp;
+bool CTolvikDlg::IsGuiThread() const {
+    return GetCurrentThreadId() == m_threadId;
 }
 
-void CTolvikDlg::HandOver(UpdateQueue::Update update) {
-    // One drain per batch however many changes arrive meanwhile. Never waits for the dialog's
-    // thread: it may be waiting for this one to end on disconnect.
-    if (m_updates.Push(std::move(update)) && m_hWnd) {
+void CTolvikDlg::WakeGuiThread() {
+    if (m_hWnd) {
         PostMessageA(m_hWnd, WM_APPLY_PENDING, 0, 0);
     }
 }
 
-bool CTolvikDlg::HasRoomForUpdates() const {
-    return m_updates.HasRoom();
-}
-
-void CTolvikDlg::ApplyPending() {
-    // Only the last picture, text and bar position of an item is ever seen; every line is kept.
-    const UpdateQueue::Batch batch = m_updates.Drain();
-    for (const UpdateQueue::Update& update : batch.changes) {
-        switch (update.kind) {
-            case UpdateQueue::Update::Text:
-                ApplyText(update.controlId, update.text.c_str());
-                break;
-            case UpdateQueue::Update::Picture:
-                ApplyPicture(update.controlId, update.value);
-                break;
-            case UpdateQueue::Update::Bar:
-                ApplyBar(update.controlId, update.value);
-                break;
-            case UpdateQueue::Update::Line:
-                break;
-        }
-    }
-    for (const std::string& line : batch.lines) {
+void CTolvikDlg::AppendLines(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) {
         m_statusList.AddString(line.c_str());
     }
-    if (!batch.lines.empty()) {
-        m_statusList.SetCurSel(m_statusList.GetCount() - 1);
-    }
-    // Records the library still holds for want of room come next, handed over like the
-    // callback's so that they are applied in batches on later turns; none once disconnected.
-    if (!m_link.IsClosed()) {
-        m_catchingUp = true;
-        FetchLeftRecords(*this);
-        m_catchingUp = false;
-    }
-}
-
-void CTolvikDlg::AddStatusLine(const char* text) {
-    if (!OnDialogThread()) {
-        HandOver({UpdateQueue::Update::Line, 0, 0, text});
-        return;
-    }
-    ApplyPending();  // lines handed over earlier come first
-    m_statusList.AddString(text);
     m_statusList.SetCurSel(m_statusList.GetCount() - 1);
-}
-
-void CTolvikDlg::SetItemText(int controlId, const char* text) {
-    if (!OnDialogThread()) {
-        HandOver({UpdateQueue::Update::Text, controlId, 0, text});
-        return;
-    }
-    ApplyPending();
-    ApplyText(controlId, text);
-}
-
-void CTolvikDlg::SetItemPicture(int controlId, int bitmapId) {
-    if (!OnDialogThread()) {
-        HandOver({UpdateQueue::Update::Picture, controlId, bitmapId, {}});
-        return;
-    }
-    ApplyPending();
-    ApplyPicture(controlId, bitmapId);
-}
-
-void CTolvikDlg::SetBarPosition(int controlId, int position) {
-    if (!OnDialogThread()) {
-        HandOver({UpdateQueue::Update::Bar, controlId, position, {}});
-        return;
-    }
-    ApplyPending();
-    ApplyBar(controlId, position);
 }
 
 void CTolvikDlg::ApplyText(int controlId, const char* text) {
@@ -345,8 +269,7 @@ void CTolvikDlg::ApplyBar(int controlId, int position) {
     SendDlgItemMessageA(m_hWnd, controlId, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
-void CTolvikDlg::ShowMessageBox(const char* text, MessageIcon icon) {
-    ApplyPending();
+void CTolvikDlg::PresentMessageBox(const char* text, MessageIcon icon) {
     const std::string caption = ApplicationName();
     MessageBoxA(m_hWnd, text, caption.c_str(), MB_OK | (icon == MessageIcon::Error ? MB_ICONERROR : 0));
 }

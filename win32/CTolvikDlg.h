@@ -1,19 +1,17 @@
-// The main dialog on template 102, with the Win32 API: every control, the status log, the link's
-// start-up and shut-down, and the port through which the link and the remote functions change
-// the screen. What the dialog does is shared with the Qt front end (dialog/, remote/); this class
-// maps it onto window messages.
+// The main dialog on template 102, with the Win32 API: every control and the status log. What it
+// does is DialogController's; how changes from the library's thread reach it is MarshalledView's.
+// This class maps both onto window messages.
 #pragma once
 
 #include <windows.h>
 
-#include "dialog/MainDialog.h"
-#include "port/MainDialogPort.h"
-#include "port/UpdateQueue.h"
+#include "dialog/DialogController.h"
+#include "dialog/MarshalledView.h"
 #include "win32/CHListBox.h"
 #include "win32/CSubClassButton.h"
 #include "win32/CSysColStatic.h"
 
-class CTolvikDlg final : public MainDialogPort {
+class CTolvikDlg final : public MarshalledView {
 public:
     CTolvikDlg();
     ~CTolvikDlg() override;
@@ -26,13 +24,7 @@ public:
     void OnAssociate();
     void SendVirtualKey(int controlId, bool release);
 
-    // MainDialogPort
-    void AddStatusLine(const char* text) override;
-    void SetItemText(int controlId, const char* text) override;
-    void SetItemPicture(int controlId, int bitmapId) override;
-    void SetBarPosition(int controlId, int position) override;
-    bool HasRoomForUpdates() const override;
-    void ShowMessageBox(const char* text, MessageIcon icon) override;
+    // RemoteView, dialog thread only
     void EnableItem(int controlId, bool enable) override;
     std::unique_ptr<WaitDialogPort> CreateWaitDialog() override;
 
@@ -47,34 +39,31 @@ public:
     CSubClassButton m_btnZoomPlus;
     CSubClassButton m_btnSpot;
     CSubClassButton m_btnRing;
-    COLORREF m_colorLow = 0;
-    COLORREF m_colorUnknown = 0;
-    COLORREF m_colorOk = 0;
     HBRUSH m_whiteBrush = nullptr;
     CHListBox m_statusList;
     HICON m_hIcon;
 
 private:
+    // MarshalledView
+    bool IsGuiThread() const override;
+    void WakeGuiThread() override;
+    void ApplyText(int controlId, const char* text) override;
+    void ApplyPicture(int controlId, int bitmapId) override;
+    void ApplyBar(int controlId, int position) override;
+    void AppendLines(const std::vector<std::string>& lines) override;
+    void PresentMessageBox(const char* text, MessageIcon icon) override;
+
     static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    void DoDataExchange();
+    // Takes over the status log and the key buttons the template created.
+    void SubclassControls();
     void CreateToolTips();
     void OnPaint();
     void OnClose();
     HBRUSH OnCtlColor(HDC dc, HWND control);
     CSubClassButton* KeyButton(int controlId);
 
-    bool OnDialogThread() const;
-    void HandOver(UpdateQueue::Update update);
-    void ApplyPending();
-    void ApplyText(int controlId, const char* text);
-    void ApplyPicture(int controlId, int bitmapId);
-    void ApplyBar(int controlId, int position);
-
     DWORD m_threadId;
-    dialog::LinkCloser m_link;
-    UpdateQueue m_updates;
-    // Set while the dialog fetches records left with the library: they are handed over, not
-    // applied at once.
-    bool m_catchingUp = false;
+    // Made after the view it reaches, gone before the window's resources: it disconnects first.
+    DialogController m_controller{*this};
 };

@@ -30,13 +30,11 @@ void CWaitDialog::UpdateProgress(int position) {
     if (!m_hWnd) {
         return;
     }
-    if (position < 0) {
-        position = 0;
-    } else if (position > 100) {
+    if (const std::optional<int> shown = WaitBarPosition(position)) {
+        SendDlgItemMessageA(m_hWnd, res::IDC_WAIT_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(*shown), 0);
+    } else {
         Dismiss();
-        return;
     }
-    SendDlgItemMessageA(m_hWnd, res::IDC_WAIT_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
 bool CWaitDialog::ProcessMessages() {

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "port/MainDialogPort.h"
+#include "port/WaitDialogPort.h"
 
 class CWaitDialog final : public WaitDialogPort {
 public:

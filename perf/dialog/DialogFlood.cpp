@@ -19,6 +19,7 @@
 #include "app/CHListBox.h"
 #include "app/CTolvikDlg.h"
 #include "bench/Bench.h"
+#include "canlink/RemoteProtocol.h"
 #include "tests/support/BenchBinding.h"
 
 namespace {
@@ -86,7 +87,7 @@ double BenchCeiling(uint64_t count) {
     bench::CAN_Connect(address);
     bench::CAN_SetPDOBufferSize(5000);
     bench::CAN_RegisterEvents(NullConsumer, NoSecondary);
-    for (uint32_t cob : {0x1C8u, 0x1C9u, 0x3C8u, 0x2C9u}) {
+    for (uint32_t cob : {kBaseKeyCobId, kWirelessKeyCobId, kSignalCobId, kBatteryCobId}) {
         CAN_PDO pdo{};
         pdo.cobId = cob;
         bench::CAN_RegisterPDO(pdo);

@@ -87,7 +87,7 @@ TEST_F(DialogTest, ControlsSitWhereTheTemplatePutsThem) {
 
 TEST_F(DialogTest, StartUpStateOnTheDefaultBench) {
     Start();
-    EXPECT_EQ(m_dlg->m_linkFailed, 0);
+    EXPECT_EQ(m_dlg->m_controller.Link().m_linkFailed, 0);
     EXPECT_EQ(static_cast<QLineEdit*>(m_dlg->GetDlgItem(res::IDC_BATTERY))->text(), " ?? ");
     EXPECT_EQ(static_cast<QLineEdit*>(m_dlg->GetDlgItem(res::IDC_FIRMWARE))->text(), "V4.0, compatible");
     EXPECT_TRUE(m_dlg->GetDlgItem(res::IDC_ASSOCIATE)->isEnabled());
@@ -125,7 +125,7 @@ TEST_F(DialogTest, FailedLinkStillOpensAndCloseStillDisconnects) {
     scenario.bridges.clear();
     Start(scenario);
     ASSERT_EQ(m_boxes.texts, std::vector<std::string>{"No bridges found on the local network"});
-    EXPECT_EQ(m_dlg->m_linkFailed, 1);
+    EXPECT_EQ(m_dlg->m_controller.Link().m_linkFailed, 1);
     EXPECT_EQ(Lines().back(), "Bridge connect failed");
     EXPECT_FALSE(m_dlg->GetDlgItem(res::IDC_ASSOCIATE)->isEnabled());
     EXPECT_EQ(static_cast<QLineEdit*>(m_dlg->GetDlgItem(res::IDC_BATTERY))->text(), " ?? ");
@@ -143,7 +143,7 @@ TEST_F(DialogTest, BatteryFieldColourFollowsTheState) {
         QColor colour;
     } rows[] = {{-1, QColor(241, 217, 78)}, {0, QColor(0, 255, 0)}, {1, QColor(255, 0, 0)}};
     for (const auto& row : rows) {
-        g_batteryState = row.state;
+        m_dlg->m_controller.Link().g_batteryState = row.state;
         EXPECT_EQ(m_dlg->OnCtlColor(res::IDC_BATTERY), row.colour);
         const QImage image = field->grab().toImage();
         // The colour stands as a block behind the text, inside a white field.

@@ -43,12 +43,12 @@ Outcome RunConnect(const bench::Scenario& scenario) {
     ScopedRegistry noInstallation(nullptr);
     VirtualBench bench(scenario);
     RecordingPort port;
-    port.m_pdoRegistration[kBaseKeyPdo].cobId = 0x1C8;
-    port.m_pdoRegistration[kWirelessKeyPdo].cobId = 0x1C9;
-    port.m_pdoRegistration[kSignalPdo].cobId = 0x3C8;
-    port.m_pdoRegistration[kBatteryPdo].cobId = 0x2C9;
-    ConnectToBridge(port, NoPdo, NoSecondary);
-    return {port.Lines(), port.Boxes(), port.m_linkFailed, bench::Registered(), bench::ConnectCount()};
+    port.link.m_pdoRegistration[kBaseKeyPdo].cobId = 0x1C8;
+    port.link.m_pdoRegistration[kWirelessKeyPdo].cobId = 0x1C9;
+    port.link.m_pdoRegistration[kSignalPdo].cobId = 0x3C8;
+    port.link.m_pdoRegistration[kBatteryPdo].cobId = 0x2C9;
+    ConnectToBridge(port, port.link, NoPdo, NoSecondary);
+    return {port.Lines(), port.Boxes(), port.link.m_linkFailed, bench::Registered(), bench::ConnectCount()};
 }
 
 struct Row {

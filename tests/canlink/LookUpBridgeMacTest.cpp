@@ -406,8 +406,8 @@ struct Link {
 Link Connect(const bench::Scenario& scenario) {
     VirtualBench bench(scenario);
     RecordingPort port;
-    ConnectToBridge(port, NoPdo, NoSecondary);
-    EXPECT_EQ(port.m_linkFailed, port.Boxes().empty() ? 0 : 1);
+    ConnectToBridge(port, port.link, NoPdo, NoSecondary);
+    EXPECT_EQ(port.link.m_linkFailed, port.Boxes().empty() ? 0 : 1);
     return {port.Lines(), port.Boxes(), bench::ConnectCount()};
 }
 

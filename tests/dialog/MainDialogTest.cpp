@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,15 +34,16 @@ size_t IndexOf(const std::vector<std::string>& events, const std::string& event)
 TEST(StartLink, LinkUpReadsFirmwareAfterTheFieldIsReset) {
     RecordingPort port;
     VirtualBench bench;
-    port.m_linkFailed = 1;  // a previous run's verdict is not kept
-    dialog::StartLink(port);
+    port.link.m_linkFailed = 1;  // a previous run's verdict is not kept
+    port.link.g_mainDialog = nullptr;
+    dialog::StartLink(port.link, port);
 
-    EXPECT_EQ(g_mainDialog.load(), &port);
-    EXPECT_EQ(port.m_linkFailed, 0);
-    EXPECT_EQ(port.m_pdoRegistration[kBaseKeyPdo].cobId, 0x1C8u);
-    EXPECT_EQ(port.m_pdoRegistration[kWirelessKeyPdo].cobId, 0x1C9u);
-    EXPECT_EQ(port.m_pdoRegistration[kSignalPdo].cobId, 0x3C8u);
-    EXPECT_EQ(port.m_pdoRegistration[kBatteryPdo].cobId, 0x2C9u);
+    EXPECT_EQ(port.link.g_mainDialog.load(), &port);
+    EXPECT_EQ(port.link.m_linkFailed, 0);
+    EXPECT_EQ(port.link.m_pdoRegistration[kBaseKeyPdo].cobId, 0x1C8u);
+    EXPECT_EQ(port.link.m_pdoRegistration[kWirelessKeyPdo].cobId, 0x1C9u);
+    EXPECT_EQ(port.link.m_pdoRegistration[kSignalPdo].cobId, 0x3C8u);
+    EXPECT_EQ(port.link.m_pdoRegistration[kBatteryPdo].cobId, 0x2C9u);
     const std::vector<std::string> events = port.Events();
     // The field is reset and Associate disabled before the firmware check may enable it.
     const size_t reset = IndexOf(events, "text:1020: ?? ");
@@ -52,8 +54,6 @@ TEST(StartLink, LinkUpReadsFirmwareAfterTheFieldIsReset) {
     EXPECT_LT(disabled, enabled);
     EXPECT_EQ(port.Text(res::IDC_FIRMWARE), "V4.0, compatible");
     EXPECT_FALSE(Contains(port.Lines(), "Bridge connect failed"));
-    dialog::ReleaseRunningDialog(port);
-    EXPECT_EQ(g_mainDialog.load(), nullptr);
 }
 
 TEST(StartLink, FailedLinkLogsItAndSkipsTheFirmware) {
@@ -61,42 +61,40 @@ TEST(StartLink, FailedLinkLogsItAndSkipsTheFirmware) {
     scenario.bridges.clear();
     RecordingPort port;
     VirtualBench bench(scenario);
-    dialog::StartLink(port);
+    dialog::StartLink(port.link, port);
 
-    EXPECT_EQ(port.m_linkFailed, 1);
+    EXPECT_EQ(port.link.m_linkFailed, 1);
     const std::vector<std::string> events = port.Events();
     EXPECT_LT(IndexOf(events, "box:No bridges found on the local network"),
               IndexOf(events, "line:Bridge connect failed"));
     EXPECT_EQ(events.back(), "enable:1016:0");
     EXPECT_EQ(port.Text(res::IDC_BATTERY), " ?? ");
     EXPECT_EQ(port.Text(res::IDC_FIRMWARE), "");
-    dialog::ReleaseRunningDialog(port);
 }
 
-TEST(LinkCloser, DisconnectsOnceHoweverOftenClosed) {
+TEST(LinkSession, DisconnectsOnceHoweverOftenClosed) {
     RecordingPort port;
     VirtualBench bench;
-    dialog::StartLink(port);
+    dialog::StartLink(port.link, port);
     const int before = bench::DisconnectCalls();
-    {
-        dialog::LinkCloser link;
-        EXPECT_FALSE(link.IsClosed());
-        link.Close();
-        link.Close();
-        EXPECT_TRUE(link.IsClosed());
-    }
+    EXPECT_FALSE(port.link.IsDisconnected());
+    port.link.Disconnect();
+    port.link.Disconnect();
+    EXPECT_TRUE(port.link.IsDisconnected());
     EXPECT_EQ(bench::DisconnectCalls() - before, 1);
-    dialog::ReleaseRunningDialog(port);
 }
 
-TEST(ReleaseRunningDialog, LeavesAnotherRunningDialogAlone) {
-    RecordingPort running;
-    RecordingPort other;
-    g_mainDialog = &running;
-    dialog::ReleaseRunningDialog(other);
-    EXPECT_EQ(g_mainDialog.load(), &running);
-    dialog::ReleaseRunningDialog(running);
-    EXPECT_EQ(g_mainDialog.load(), nullptr);
+TEST(LinkSession, AnEndingSessionLeavesAnotherRunningSessionAlone) {
+    auto other = std::make_unique<LinkSession>();
+    LinkSession running;
+    EXPECT_EQ(LinkSession::Running(), &running);
+    other.reset();
+    EXPECT_EQ(LinkSession::Running(), &running);
+    {
+        LinkSession later;
+        EXPECT_EQ(LinkSession::Running(), &later);
+    }
+    EXPECT_EQ(LinkSession::Running(), nullptr) << "the callback reaches no session that is gone";
 }
 
 TEST(BatteryTextBackground, AmberUnknownRedLowGreenOk) {

@@ -44,13 +44,13 @@ TEST(EnableSignalStrengthPdo, RestartsTheNodeOnlyWhenSomethingChanged) {
         scenario.tpdo3Mapped = c.mapped;
         scenario.faults.sdoReadFails = c.readFails;
         BenchSession session(scenario);
-        EnableSignalStrengthPdo(session.port);
+        EnableSignalStrengthPdo();
         EXPECT_EQ(SdoWrites(), c.writes);
         const bool changed = !c.writes.empty();
         EXPECT_EQ(bench::NodeStateLog(), changed ? restart : NodeStates());
         EXPECT_EQ(session.bench.SleptMs(), changed ? 2000u : 0u);
         EXPECT_TRUE(session.port.Events().empty());
-        EXPECT_EQ(session.port.m_linkFailed, 0);
+        EXPECT_EQ(session.port.link.m_linkFailed, 0);
     }
 }
 
@@ -123,7 +123,7 @@ const std::string kDoneText = "text:Association completed. Reading battery statu
 
 TEST(OnAssociate, WithoutAWirelessRemoteTheWindowLastsTwentySeconds) {
     BenchSession session(NoWirelessRemote());
-    OnAssociate(session.port);
+    OnAssociate(session.port.link, session.port);
     std::vector<std::string> expected = {"open", kOpenText};
     for (int step = 0; step < 100; ++step) {
         expected.push_back("progress:" + std::to_string(step));
@@ -136,13 +136,13 @@ TEST(OnAssociate, WithoutAWirelessRemoteTheWindowLastsTwentySeconds) {
     EXPECT_TRUE(session.port.Events().empty());
     EXPECT_TRUE(bench::Transmitted().empty());
     EXPECT_TRUE(bench::NodeStateLog().empty());
-    EXPECT_EQ(session.port.m_linkFailed, 0);
+    EXPECT_EQ(session.port.link.m_linkFailed, 0);
 }
 
 TEST(OnAssociate, ActivityAtTheFirstStepEndsTheWindowTenStepsLater) {
     BenchSession session(NoWirelessRemote());
     UseWaitDialog(session, -1, InjectOn(0, MakePdo(0x2C9, 0x00)));
-    OnAssociate(session.port);
+    OnAssociate(session.port.link, session.port);
     EXPECT_EQ(Progress(session.port), Range(0, 100, 11));
     const std::vector<std::string> events = session.port.WaitEvents();
     EXPECT_EQ(std::count(events.begin(), events.end(), kDoneText), 10);
@@ -161,7 +161,7 @@ TEST(OnAssociate, SignalStrengthCountsAsActivityAndAWiredKeyDoesNot) {
         SCOPED_TRACE(pdo.cobId);
         BenchSession session(NoWirelessRemote());
         UseWaitDialog(session, -1, InjectOn(5, pdo));
-        OnAssociate(session.port);
+        OnAssociate(session.port.link, session.port);
         EXPECT_EQ(Progress(session.port), progress);
         EXPECT_EQ(SdoWrites().back(), "2010/5:00");
     }
@@ -172,7 +172,7 @@ TEST(OnAssociate, CancelEndsTheLoopAndStillClosesTheWindow) {
         SCOPED_TRACE(cancelAt);
         BenchSession session(NoWirelessRemote());
         UseWaitDialog(session, cancelAt);
-        OnAssociate(session.port);
+        OnAssociate(session.port.link, session.port);
         std::vector<std::string> expected = {"open", kOpenText};
         for (int step = 0; step < cancelAt; ++step) {
             expected.push_back("progress:" + std::to_string(step));
@@ -189,27 +189,27 @@ TEST(OnAssociate, CancelEndsTheLoopAndStillClosesTheWindow) {
 // closing value is written while the link is still up. Before and after, a close may go ahead.
 TEST(OnAssociate, CloseRequestEndsItAsCancelDoes) {
     BenchSession session(NoWirelessRemote());
-    EXPECT_TRUE(session.port.m_closeGate.RequestClose());
+    EXPECT_TRUE(session.port.link.m_closeGate.RequestClose());
     bool closeWaited = false;
     UseWaitDialog(session, -1, [&](int pass) {
         if (pass == 5) {
-            closeWaited = !session.port.m_closeGate.RequestClose();
+            closeWaited = !session.port.link.m_closeGate.RequestClose();
         }
     });
-    OnAssociate(session.port);
+    OnAssociate(session.port.link, session.port);
     EXPECT_TRUE(closeWaited);
     EXPECT_EQ(Progress(session.port), Range(0, 6));
     EXPECT_EQ(session.port.WaitEvents().back(), "destroy");
     EXPECT_EQ(SdoWrites(), (std::vector<std::string>{"2010/5:04", "2010/5:00"}));
     EXPECT_FALSE(bench::AssociationWindowOpen());
-    EXPECT_TRUE(session.port.m_closeGate.Requested());
-    EXPECT_TRUE(session.port.m_closeGate.RequestClose());
+    EXPECT_TRUE(session.port.link.m_closeGate.Requested());
+    EXPECT_TRUE(session.port.link.m_closeGate.RequestClose());
 }
 
 TEST(OnAssociate, CancelAfterActivityStillClosesTheWindow) {
     BenchSession session(NoWirelessRemote());
     UseWaitDialog(session, 3, InjectOn(1, MakePdo(0x3C8, 80)));
-    OnAssociate(session.port);
+    OnAssociate(session.port.link, session.port);
     EXPECT_EQ(Progress(session.port), (std::vector<int>{0, 1, 12}));
     EXPECT_EQ(SdoWrites(), (std::vector<std::string>{"2010/5:04", "2010/5:00"}));
 }
@@ -225,7 +225,7 @@ TEST(OnAssociate, OtherBitsOfTheControlByteAreWrittenBackAsRead) {
         SCOPED_TRACE(control);
         BenchSession session(NoWirelessRemote(control));
         UseWaitDialog(session, 0);
-        OnAssociate(session.port);
+        OnAssociate(session.port.link, session.port);
         EXPECT_EQ(SdoWrites(), writes);
     }
 }
@@ -234,10 +234,10 @@ TEST(OnAssociate, FailedControlReadWritesNothingAndMarksTheLinkFailed) {
     bench::Scenario scenario = NoWirelessRemote();
     scenario.faults.sdoReadFails = {0x2010u << 8 | 5};
     BenchSession session(scenario);
-    OnAssociate(session.port);
+    OnAssociate(session.port.link, session.port);
     EXPECT_EQ(session.port.WaitEvents(), (std::vector<std::string>{"open", kOpenText, "destroy"}));
     EXPECT_TRUE(SdoWrites().empty());
-    EXPECT_EQ(session.port.m_linkFailed, 1);
+    EXPECT_EQ(session.port.link.m_linkFailed, 1);
     EXPECT_EQ(session.bench.SleptMs(), 0u);
     EXPECT_TRUE(session.port.Events().empty());
 }
@@ -247,7 +247,7 @@ TEST(OnAssociate, APairingRemoteOnTheDefaultBenchEndsTheWindowEarly) {
     scenario.insertBatteriesWhenWindowOpens = true;
     scenario.pairDelayMs = 1000;
     BenchSession session(scenario);
-    OnAssociate(session.port);
+    OnAssociate(session.port.link, session.port);
     EXPECT_TRUE(bench::WirelessPaired());
     EXPECT_FALSE(bench::AssociationWindowOpen());
     EXPECT_EQ(session.port.Text(1020), " OK ");

@@ -11,7 +11,7 @@
 BenchSession::BenchSession(const bench::Scenario& scenario) : bench(scenario) {
     const uint32_t cobIds[kPdoChannels] = {0x1C8, 0x1C9, 0x3C8, 0x2C9};
     for (int channel = 0; channel < kPdoChannels; ++channel) {
-        port.m_pdoRegistration[channel].cobId = cobIds[channel];
+        port.link.m_pdoRegistration[channel].cobId = cobIds[channel];
     }
     if (scenario.bridges.empty()) {
         ADD_FAILURE() << "the scenario has no bridge to connect to";
@@ -23,7 +23,7 @@ BenchSession::BenchSession(const bench::Scenario& scenario) : bench(scenario) {
     EXPECT_NE(bridge.CAN_Connect(address), -1);
     EXPECT_EQ(bridge.CAN_SetPDOBufferSize(5000), 1);
     EXPECT_EQ(bridge.CAN_RegisterEvents(OnPdoEvent, OnSecondaryEvent), 1);
-    for (const CAN_PDO& pdo : port.m_pdoRegistration) {
+    for (const CAN_PDO& pdo : port.link.m_pdoRegistration) {
         bridge.CAN_RegisterPDO(pdo);
     }
 }

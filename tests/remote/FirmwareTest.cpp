@@ -72,9 +72,9 @@ TEST(ReadFirmwareVersion, VerdictFromRevisionAndPartNumber) {
     for (const FirmwareCase& c : cases) {
         SCOPED_TRACE(c.name);
         BenchSession session(Firmware(c.revision, c.versionText));
-        ReadFirmwareVersion(session.port);
+        ReadFirmwareVersion(session.port.link, session.port);
         EXPECT_EQ(session.port.Events(), c.events);
-        EXPECT_EQ(session.port.m_linkFailed, 0);
+        EXPECT_EQ(session.port.link.m_linkFailed, 0);
     }
 }
 
@@ -82,9 +82,9 @@ TEST(ReadFirmwareVersion, FailedRevisionReadLeavesUnknownAndTheLinkFailed) {
     bench::Scenario scenario = Firmware(0x00040000, Bytes("526-02"));
     scenario.faults.sdoReadFails = {0x1018u << 8 | 3};
     BenchSession session(scenario);
-    ReadFirmwareVersion(session.port);
+    ReadFirmwareVersion(session.port.link, session.port);
     EXPECT_EQ(session.port.Events(), (std::vector<std::string>{"text:1022:Unknown"}));
-    EXPECT_EQ(session.port.m_linkFailed, 1);
+    EXPECT_EQ(session.port.link.m_linkFailed, 1);
     EXPECT_FALSE(session.port.Enabled(res::IDC_ASSOCIATE));
 }
 
@@ -101,9 +101,9 @@ int ScribbleAndFailVersionRead(int node, int index, int subIndex, void* buffer, 
 TEST(ReadFirmwareVersion, FailedVersionTextReadFindsNoPart) {
     BenchSession session(Firmware(0x00030002, Bytes("526-02")));
     Bridge().CAN_SDORead = ScribbleAndFailVersionRead;
-    ReadFirmwareVersion(session.port);
+    ReadFirmwareVersion(session.port.link, session.port);
     EXPECT_EQ(session.port.Lines(), (std::vector<std::string>{"V3.2, not compatible"}));
-    EXPECT_EQ(session.port.m_linkFailed, 0);
+    EXPECT_EQ(session.port.link.m_linkFailed, 0);
 }
 
 }  // namespace

@@ -44,7 +44,7 @@ int ScriptedGetPdo(CAN_PDO* pdo) {
 class FlagAtLinePort : public RecordingPort {
 public:
     void AddStatusLine(const char* text) override {
-        flagAtLine.push_back(g_wirelessActivity.load());
+        flagAtLine.push_back(link.g_wirelessActivity.load());
         RecordingPort::AddStatusLine(text);
     }
     std::vector<int> flagAtLine;
@@ -58,7 +58,7 @@ protected:
         g_fetches = 0;
         const uint32_t cobIds[kPdoChannels] = {kBaseKey, kWirelessKey, kSignal, kBattery};
         for (int channel = 0; channel < kPdoChannels; ++channel) {
-            port.m_pdoRegistration[channel].cobId = cobIds[channel];
+            port.link.m_pdoRegistration[channel].cobId = cobIds[channel];
         }
     }
     ~PdoEventTest() override { Bridge() = m_saved; }
@@ -81,7 +81,7 @@ TEST_F(PdoEventTest, NoFetchWithoutAPositiveCountOrADialog) {
     OnPdoEvent(-1);
     EXPECT_EQ(g_fetches, 0);
 
-    g_mainDialog = nullptr;
+    port.link.g_mainDialog = nullptr;
     OnPdoEvent(1);
     EXPECT_EQ(g_fetches, 0);
     EXPECT_TRUE(port.Events().empty());
@@ -104,25 +104,21 @@ public:
 };
 
 TEST_F(PdoEventTest, FullDialogLeavesRecordsWithTheLibrary) {
-    FullAfterLinesPort full;
-    for (int channel = 0; channel < kPdoChannels; ++channel) {
-        full.m_pdoRegistration[channel] = port.m_pdoRegistration[channel];
-    }
-    g_mainDialog = &full;
+    FullAfterLinesPort full;  // its session is the running one now
+    full.link.m_pdoRegistration = port.link.m_pdoRegistration;
     g_script = {MakePdo(kBaseKey, 2), MakePdo(kBaseKey, 0), MakePdo(kBaseKey, 7), MakePdo(kBaseKey, 0)};
     OnPdoEvent(4);
     EXPECT_EQ(g_fetches, 2);
     EXPECT_EQ(g_script.size(), 2u);
-    FetchLeftRecords(full);
+    FetchLeftRecords(full.link);
     EXPECT_EQ(g_fetches, 2) << "still full: not one fetch";
     // The library calls back only for something new: the dialog takes the rest itself.
     full.roomFor = 4;
-    FetchLeftRecords(full);
+    FetchLeftRecords(full.link);
     EXPECT_EQ(full.Lines(),
               (std::vector<std::string>{"Key (Measure) down", "Key up", "Key (Zoom +) down", "Key up"}));
-    FetchLeftRecords(full);
+    FetchLeftRecords(full.link);
     EXPECT_EQ(g_fetches, 4) << "nothing left, nothing fetched";
-    g_mainDialog = &port;
 }
 
 struct KeyCase {
@@ -167,11 +163,11 @@ TEST_F(PdoEventTest, KeyCodesShowTheirLineAndPicture) {
 
 TEST_F(PdoEventTest, OnlyTheWirelessKeyRaisesActivityAfterItsLine) {
     Deliver(kBaseKey, 7);
-    EXPECT_EQ(g_wirelessActivity.load(), 0);
+    EXPECT_EQ(port.link.g_wirelessActivity.load(), 0);
     const std::vector<std::string> baseEvents = port.Events();
 
     Deliver(kWirelessKey, 7);
-    EXPECT_EQ(g_wirelessActivity.load(), 1);
+    EXPECT_EQ(port.link.g_wirelessActivity.load(), 1);
     const std::vector<std::string> events = port.Events();
     EXPECT_EQ(std::vector<std::string>(events.begin() + static_cast<long>(baseEvents.size()), events.end()),
               baseEvents);
@@ -200,17 +196,17 @@ TEST_F(PdoEventTest, BatteryAndSignalSetStateBeforeText) {
     };
     for (const StatusCase& c : cases) {
         SCOPED_TRACE(c.name);
-        FlagAtLinePort fresh;  // resets the shared state and becomes the dialog
-        fresh.m_pdoRegistration = port.m_pdoRegistration;
-        g_batteryState = c.stateBefore;
+        FlagAtLinePort fresh;  // a session of its own, the running one
+        fresh.link.m_pdoRegistration = port.link.m_pdoRegistration;
+        fresh.link.g_batteryState = c.stateBefore;
         g_script.push_back(MakePdo(c.cobId, c.value));
         OnPdoEvent(1);
         EXPECT_EQ(fresh.Events(), c.events);
-        EXPECT_EQ(g_batteryState.load(), c.stateAfter);
+        EXPECT_EQ(fresh.link.g_batteryState.load(), c.stateAfter);
         for (int stateAtText : fresh.BatteryStateAtText()) {
             EXPECT_EQ(stateAtText, c.stateAfter);
         }
-        EXPECT_EQ(g_wirelessActivity.load(), 1);
+        EXPECT_EQ(fresh.link.g_wirelessActivity.load(), 1);
         EXPECT_TRUE(fresh.Lines().empty());
     }
 }
@@ -218,13 +214,13 @@ TEST_F(PdoEventTest, BatteryAndSignalSetStateBeforeText) {
 TEST_F(PdoEventTest, RecordsOutsideTheRegistrationChangeNothing) {
     Deliver(0x1CA, 2);
     Deliver(0x000, 2);
-    port.m_pdoRegistration = {};  // matching follows the table, not fixed identifiers
+    port.link.m_pdoRegistration = {};  // matching follows the table, not fixed identifiers
     Deliver(kWirelessKey, 2);
     Deliver(kBattery, 2);
     EXPECT_EQ(g_fetches, 4);
     EXPECT_TRUE(port.Events().empty());
-    EXPECT_EQ(g_wirelessActivity.load(), 0);
-    EXPECT_EQ(g_batteryState.load(), -1);
+    EXPECT_EQ(port.link.g_wirelessActivity.load(), 0);
+    EXPECT_EQ(port.link.g_batteryState.load(), -1);
 }
 
 // The road of one event: a wireless Zoom + press and its release reach the dialog from the
@@ -239,7 +235,7 @@ TEST(PdoEventFromTheBench, WirelessKeyPressAndRelease) {
     BenchSession session(scenario);
     bench::Advance(200);
     EXPECT_EQ(session.port.Picture(res::IDC_REMOTE_PICTURE), res::IDB_REMOTE_ZOOM_PLUS);
-    EXPECT_EQ(g_wirelessActivity.load(), 1);
+    EXPECT_EQ(session.port.link.g_wirelessActivity.load(), 1);
     bench::Advance(200);
     const std::vector<std::string> keyEvents = {"picture:1017:146", "line:Key (Zoom +) down",
                                                 "picture:1017:130", "line:Key up"};

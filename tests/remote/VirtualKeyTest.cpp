@@ -40,8 +40,8 @@ TEST(SendVirtualKey, ClickSendsTheKeyThenKeyUp) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
         BenchSession session;
-        SendVirtualKey(session.port, c.controlId, false);
-        SendVirtualKey(session.port, c.controlId, true);
+        SendVirtualKey(session.port.link, session.port, c.controlId, false);
+        SendVirtualKey(session.port.link, session.port, c.controlId, true);
         EXPECT_EQ(SentCodes(), (std::vector<int>{c.code, 0}));
         EXPECT_EQ(session.port.Events(),
                   (std::vector<std::string>{std::string("line:") + c.line, "line:Send key up"}));
@@ -50,16 +50,16 @@ TEST(SendVirtualKey, ClickSendsTheKeyThenKeyUp) {
 
 TEST(SendVirtualKey, SilentWhileTheLinkHasFailed) {
     BenchSession session;
-    session.port.m_linkFailed = 1;
-    SendVirtualKey(session.port, res::IDC_KEY_MEASURE, false);
-    SendVirtualKey(session.port, res::IDC_KEY_MEASURE, true);
+    session.port.link.m_linkFailed = 1;
+    SendVirtualKey(session.port.link, session.port, res::IDC_KEY_MEASURE, false);
+    SendVirtualKey(session.port.link, session.port, res::IDC_KEY_MEASURE, true);
     EXPECT_TRUE(bench::Transmitted().empty());
     EXPECT_TRUE(session.port.Events().empty());
 }
 
 TEST(SendVirtualKey, APressWithoutAKeySendsNothing) {
     BenchSession session;
-    SendVirtualKey(session.port, res::IDC_ASSOCIATE, false);
+    SendVirtualKey(session.port.link, session.port, res::IDC_ASSOCIATE, false);
     EXPECT_TRUE(bench::Transmitted().empty());
     EXPECT_TRUE(session.port.Events().empty());
 }
@@ -78,13 +78,13 @@ TEST(SendVirtualKey, RefusedPressShowsTheBoxAndTheReleaseStillGoesOut) {
     BenchSession session;
     Bridge().CAN_TransmitPDO = RefuseFirstTransmissions;
     g_refusals = 1;
-    SendVirtualKey(session.port, res::IDC_KEY_SPOT, false);
-    SendVirtualKey(session.port, res::IDC_KEY_SPOT, true);
+    SendVirtualKey(session.port.link, session.port, res::IDC_KEY_SPOT, false);
+    SendVirtualKey(session.port.link, session.port, res::IDC_KEY_SPOT, true);
     EXPECT_EQ(session.port.Events(),
               (std::vector<std::string>{"box:Virtual remote send error", "line:Send key up"}));
     ASSERT_EQ(session.port.Boxes().size(), 1u);
     EXPECT_EQ(session.port.Boxes()[0].icon, MessageIcon::None);
-    EXPECT_EQ(session.port.m_linkFailed, 0);
+    EXPECT_EQ(session.port.link.m_linkFailed, 0);
     EXPECT_EQ(SentCodes(), (std::vector<int>{0}));
 }
 

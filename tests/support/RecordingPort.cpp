@@ -3,14 +3,7 @@
 #include "res/Resource.h"
 
 RecordingPort::RecordingPort() {
-    g_batteryState = -1;
-    g_wirelessActivity = 0;
-    g_mainDialog = this;
-}
-
-RecordingPort::~RecordingPort() {
-    MainDialogPort* self = this;
-    g_mainDialog.compare_exchange_strong(self, nullptr);
+    link.g_mainDialog = this;
 }
 
 void RecordingPort::Record(std::string event) {
@@ -27,7 +20,7 @@ void RecordingPort::SetItemText(int controlId, const char* text) {
     std::lock_guard lock(m_mutex);
     m_texts[controlId] = text;
     if (controlId == res::IDC_BATTERY) {
-        m_batteryAtText.push_back(g_batteryState.load());
+        m_batteryAtText.push_back(link.g_batteryState.load());
     }
     Record("text:" + std::to_string(controlId) + ":" + text);
 }
@@ -46,7 +39,7 @@ void RecordingPort::SetBarPosition(int controlId, int position) {
 
 void RecordingPort::ShowMessageBox(const char* text, MessageIcon icon) {
     std::lock_guard lock(m_mutex);
-    m_boxes.push_back({text, icon, m_linkFailed});
+    m_boxes.push_back({text, icon, link.m_linkFailed});
     Record("box:" + std::string(text));
 }
 

@@ -1,5 +1,6 @@
-// A dialog port that records every change in order, for testing the logic without widgets.
-// Calls may come from the bench's thread, so the record is guarded.
+// A main dialog's view that records every change in order, for testing the logic without
+// widgets, with the link session it runs on. Calls may come from the bench's thread, so the
+// record is guarded.
 #pragma once
 
 #include <functional>
@@ -8,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "port/MainDialogPort.h"
+#include "canlink/LinkSession.h"
+#include "port/RemoteView.h"
 
 struct RecordedBox {
     std::string text;
@@ -16,10 +18,9 @@ struct RecordedBox {
     int linkFailedWhenShown;
 };
 
-class RecordingPort : public MainDialogPort {
+class RecordingPort : public RemoteView {
 public:
     RecordingPort();
-    ~RecordingPort() override;
 
     void AddStatusLine(const char* text) override;
     void SetItemText(int controlId, const char* text) override;
@@ -44,6 +45,9 @@ public:
     // Supplies the wait dialog the logic creates (the default records into WaitEvents()).
     std::function<std::unique_ptr<WaitDialogPort>()> waitDialogFactory;
     std::vector<std::string> WaitEvents() const;
+
+    // The running session, with this port as its main dialog.
+    LinkSession link;
 
 private:
     friend class RecordingWaitDialog;

@@ -50,8 +50,8 @@ TEST_F(Binding, RefusesMissingOrIncompleteLibraries) {
     for (const auto& row : rows) {
         SetVariable("TOLVIK_BRIDGE_LIBRARY", row.library);
         RecordingPort port;
-        EXPECT_FALSE(BindBridgeLibrary(port)) << row.library;
-        EXPECT_EQ(port.m_linkFailed, 1) << row.library;
+        EXPECT_FALSE(BindBridgeLibrary(port, port.link)) << row.library;
+        EXPECT_EQ(port.link.m_linkFailed, 1) << row.library;
         ASSERT_EQ(port.Boxes().size(), 1u) << row.library;
         EXPECT_EQ(port.Boxes()[0].text, row.message);
         EXPECT_EQ(port.Boxes()[0].icon, MessageIcon::Error);
@@ -96,13 +96,13 @@ TEST_F(Binding, LinksUpThroughTheVendorsFileName) {
                 << "found beside the program, not in some system folder";
         }
         RecordingPort port;
-        ASSERT_TRUE(BindBridgeLibrary(port));
-        ConnectToBridge(port, NoPdo, NoSecondary);
+        ASSERT_TRUE(BindBridgeLibrary(port, port.link));
+        ConnectToBridge(port, port.link, NoPdo, NoSecondary);
 
         std::vector<std::string> lines = noInstallation;
         lines.insert(lines.end(), row.lines.begin(), row.lines.end());
         EXPECT_EQ(port.Lines(), lines);
-        EXPECT_EQ(port.m_linkFailed, row.box ? 1 : 0);
+        EXPECT_EQ(port.link.m_linkFailed, row.box ? 1 : 0);
         if (row.box) {
             ASSERT_EQ(port.Boxes().size(), 1u);
             EXPECT_EQ(port.Boxes()[0].text, row.box);

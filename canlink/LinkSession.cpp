@@ -1,0 +1,34 @@
+#include "canlink/LinkSession.h"
+
+#include "canlink/BridgeLibrary.h"
+
+namespace {
+
+// The bridge library's callbacks carry no context pointer, so they find their session here: the
+// one static of the link. Set by the session's constructor, cleared by its destructor.
+std::atomic<LinkSession*> s_running{nullptr};
+
+}  // namespace
+
+LinkSession::LinkSession() {
+    s_running = this;
+}
+
+LinkSession::~LinkSession() {
+    LinkSession* self = this;
+    s_running.compare_exchange_strong(self, nullptr);
+}
+
+LinkSession* LinkSession::Running() {
+    return s_running.load();
+}
+
+void LinkSession::Disconnect() {
+    if (m_disconnected) {
+        return;
+    }
+    m_disconnected = true;
+    if (Bridge().IsBound()) {
+        Bridge().CAN_Disconnect();
+    }
+}

@@ -1,0 +1,45 @@
+#include "dialog/DialogController.h"
+
+#include "remote/Association.h"
+#include "remote/PdoEvent.h"
+#include "remote/VirtualKey.h"
+
+DialogController::DialogController(MarshalledView& view) : m_view(view) {
+    m_view.SetCatchUp([this] { OnDrained(); });
+}
+
+DialogController::~DialogController() {
+    m_link.Disconnect();
+    m_view.SetCatchUp(nullptr);
+}
+
+void DialogController::StartUp() {
+    dialog::StartLink(m_link, m_view);
+}
+
+bool DialogController::OnAssociate() {
+    ::OnAssociate(m_link, m_view);
+    return m_link.m_closeGate.Requested();
+}
+
+bool DialogController::RequestClose() {
+    return m_link.m_closeGate.RequestClose();
+}
+
+void DialogController::Close() {
+    m_link.Disconnect();
+}
+
+void DialogController::SendVirtualKey(int controlId, bool release) {
+    ::SendVirtualKey(m_link, m_view, controlId, release);
+}
+
+dialog::Rgb DialogController::BatteryTextBackground() const {
+    return dialog::BatteryTextBackground(m_link.g_batteryState.load());
+}
+
+void DialogController::OnDrained() {
+    if (!m_link.IsDisconnected()) {
+        FetchLeftRecords(m_link);
+    }
+}
