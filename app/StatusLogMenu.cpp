@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QClipboard>
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -39,14 +38,14 @@ std::vector<std::string> Utf8Lines(const CHListBox& log) {
 }  // namespace
 
 StatusLogMenu::StatusLogMenu(CHListBox* log) : QObject(log), m_log(log) {
-    m_copy = new QAction(QStringLiteral("&Copy"), log);
+    m_copy = new QAction(QString::fromLatin1(statuslog::kCopyCaption), log);
     m_copy->setShortcut(QKeySequence::Copy);
     // Only while the log has the focus: Ctrl+C elsewhere is not the log's.
     m_copy->setShortcutContext(Qt::WidgetShortcut);
     connect(m_copy, &QAction::triggered, this, &StatusLogMenu::Copy);
-    auto* copyAll = new QAction(QStringLiteral("Copy &all"), log);
+    auto* copyAll = new QAction(QString::fromLatin1(statuslog::kCopyAllCaption), log);
     connect(copyAll, &QAction::triggered, this, &StatusLogMenu::CopyAll);
-    auto* save = new QAction(QStringLiteral("&Save log as..."), log);
+    auto* save = new QAction(QString::fromLatin1(statuslog::kSaveAsCaption), log);
     connect(save, &QAction::triggered, this, &StatusLogMenu::SaveAs);
     log->addActions({m_copy, copyAll, save});
     log->setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -64,10 +63,9 @@ void StatusLogMenu::CopyAll() {
 }
 
 void StatusLogMenu::SaveAs() {
-    const QString suggested = QDir::home().filePath(
-        QDateTime::currentDateTime().toString(QStringLiteral("'tolvik-log-'yyyyMMdd-HHmmss'.txt'")));
+    const QString suggested = QDir::home().filePath(QString::fromStdString(statuslog::SuggestedFileName()));
     const QString path =
-        QFileDialog::getSaveFileName(m_log->window(), QStringLiteral("Save log as"), suggested,
+        QFileDialog::getSaveFileName(m_log->window(), QString::fromLatin1(statuslog::kSaveDialogTitle), suggested,
                                      QStringLiteral("Text files (*.txt);;All files (*)"));
     if (!path.isEmpty()) {
         SaveTo(path);
@@ -80,9 +78,8 @@ bool StatusLogMenu::SaveTo(const QString& path) {
     if (statuslog::SaveLogFile(std::filesystem::path(QFile::encodeName(path).toStdString()), text, &error)) {
         return true;
     }
-    QMessageBox::critical(
-        m_log->window(), QGuiApplication::applicationDisplayName(),
-        QStringLiteral("The log could not be saved to %1: %2.\nThe log in the window is unchanged.")
-            .arg(QDir::toNativeSeparators(path), QString::fromStdString(error)));
+    QMessageBox::critical(m_log->window(), QGuiApplication::applicationDisplayName(),
+                          QString::fromStdString(statuslog::SaveFailureMessage(
+                              QDir::toNativeSeparators(path).toStdString(), error)));
     return false;
 }

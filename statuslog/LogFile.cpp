@@ -20,8 +20,7 @@
 namespace statuslog {
 namespace {
 
-// Local time in ISO 8601 without a zone ("2026-12-08T17:51:29"), as the Linux log always had.
-std::string LocalTimeText() {
+std::string LocalTimeText(const char* format) {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
 #ifdef _WIN32
@@ -30,7 +29,7 @@ std::string LocalTimeText() {
     localtime_r(&now, &local);
 #endif
     char text[32] = {};
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+    std::strftime(text, sizeof text, format, &local);
     return text;
 }
 
@@ -169,11 +168,20 @@ std::vector<std::string> LogFileHeader() {
     platform::GetHostName(host, sizeof host);
     return {
         "Tolvik status log",
-        "Saved: " + LocalTimeText(),
+        // ISO 8601 local time without a zone, as the Linux log always had.
+        "Saved: " + LocalTimeText("%Y-%m-%dT%H:%M:%S"),
         "Tolvik version: " TOLVIK_VERSION,
         std::string("Host name: ") + host,
         "Bridge library: " + DefaultBridgeLibraryPath() + (Bridge().IsBound() ? "" : " (not loaded)"),
     };
+}
+
+std::string SuggestedFileName() {
+    return LocalTimeText("tolvik-log-%Y%m%d-%H%M%S.txt");
+}
+
+std::string SaveFailureMessage(const std::string& path, const std::string& reason) {
+    return "The log could not be saved to " + path + ": " + reason + ".\nThe log in the window is unchanged.";
 }
 
 std::string LogFileText(const std::vector<std::string>& header, const std::vector<std::string>& lines) {

@@ -7,6 +7,18 @@
 
 namespace statuslog {
 
+// The log's context menu, the same on every front end ('&' marks the access key).
+constexpr const char* kCopyCaption = "&Copy";
+constexpr const char* kCopyAllCaption = "Copy &all";
+constexpr const char* kSaveAsCaption = "&Save log as...";
+constexpr const char* kSaveDialogTitle = "Save log as";
+
+// "tolvik-log-20261208-175129.txt": the name a save suggests, from the local time.
+std::string SuggestedFileName();
+
+// The message box of a failed save; `path` as the user chose it, `reason` the system's.
+std::string SaveFailureMessage(const std::string& path, const std::string& reason);
+
 // The lines that head a saved log: when, which Tolvik, on which computer, through which library.
 std::vector<std::string> LogFileHeader();
 

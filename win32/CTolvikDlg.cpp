@@ -126,6 +126,7 @@ BOOL CTolvikDlg::OnInitDialog() {
     SendDlgItemMessageA(m_hWnd, res::IDC_SIGNAL_BAR, PBM_SETRANGE, 0,
                         MAKELPARAM(0, dialog::kSignalBarMaximum));
     CreateToolTips();
+    m_logMenu = std::make_unique<StatusLogMenu>(m_statusList, m_hWnd, ApplicationName());
     return TRUE;
 }
 
@@ -249,9 +250,7 @@ void CTolvikDlg::WakeGuiThread() {
 }
 
 void CTolvikDlg::AppendLines(const std::vector<std::string>& lines) {
-    for (const std::string& line : lines) {
-        m_statusList.AddString(line.c_str());
-    }
+    m_statusList.AddStrings(lines);
     m_statusList.SetCurSel(m_statusList.GetCount() - 1);
 }
 

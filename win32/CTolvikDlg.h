@@ -5,11 +5,14 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "dialog/DialogController.h"
 #include "dialog/MarshalledView.h"
 #include "win32/CHListBox.h"
 #include "win32/CSubClassButton.h"
 #include "win32/CSysColStatic.h"
+#include "win32/StatusLogMenu.h"
 
 class CTolvikDlg final : public MarshalledView {
 public:
@@ -64,6 +67,8 @@ private:
     CSubClassButton* KeyButton(int controlId);
 
     DWORD m_threadId;
+    // Made once the list box exists; reads the log only.
+    std::unique_ptr<StatusLogMenu> m_logMenu;
     // Made after the view it reaches, gone before the window's resources: it disconnects first.
     DialogController m_controller{*this};
 };
