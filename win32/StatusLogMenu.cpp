@@ -132,7 +132,8 @@ void StatusLogMenu::SaveAs() {
     dialog.nMaxFile = static_cast<DWORD>(file.size());
     dialog.lpstrTitle = title.c_str();
     dialog.lpstrDefExt = L"txt";
-    dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    // The program's current folder stays where it was: a folder the user saved into stays deletable.
+    dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     if (GetSaveFileNameW(&dialog)) {
         SaveTo(file.data());
     }

@@ -16,6 +16,11 @@ std::string WindowsPath(const std::string& path) {
     return windows;
 }
 
+std::string& TolvikFolder() {
+    static std::string folder;
+    return folder;
+}
+
 namespace {
 
 std::string ScenarioFileName() {
@@ -51,7 +56,7 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
 
 }  // namespace
 
-TolvikProcess::TolvikProcess(const std::string& exe, const std::string& scenario) {
+TolvikProcess::TolvikProcess(const std::string& exe, const std::string& scenario, const std::string& arguments) {
     std::string environmentValue;
     if (!scenario.empty()) {
         m_scenarioFile = ScenarioFileName();
@@ -63,7 +68,7 @@ TolvikProcess::TolvikProcess(const std::string& exe, const std::string& scenario
     }
     SetEnvironmentVariableA("TOLVIK_BENCH_SCENARIO",
                             environmentValue.empty() ? nullptr : environmentValue.c_str());
-    std::string commandLine = "\"" + exe + "\"";
+    std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
     const std::string folder = exe.substr(0, exe.find_last_of('\\'));
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;

@@ -205,6 +205,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: tolvik_window_tests <folder with Tolvik.exe>\n");
         return 2;
     }
-    g_exe = WindowsPath(argv[1]) + "\\Tolvik.exe";
+    TolvikFolder() = WindowsPath(argv[1]);
+    g_exe = TolvikFolder() + "\\Tolvik.exe";
     return RUN_ALL_TESTS();
 }
