@@ -120,10 +120,11 @@ bool WriteAll(int fd, const std::string& text) {
 }
 
 bool SaveNative(const std::filesystem::path& target, const std::string& text, std::string* error) {
-    std::string temporary = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-    if (target.parent_path().empty()) {
-        temporary = "." + target.filename().string() + ".XXXXXX";
-    }
+    // A hidden name of our own beside the target: the replace is then a rename within one file system.
+    std::string name = ".";
+    name += target.filename().string();
+    name += ".XXXXXX";
+    std::string temporary = (target.parent_path() / name).string();
     const int fd = mkstemp(temporary.data());
     if (fd < 0) {
         *error = std::strerror(errno);
