@@ -6,6 +6,7 @@
 
 #include "res/DialogTemplate.h"
 #include "res/Resource.h"
+#include "win32/AccessibleNames.h"
 #include "win32/CWaitDialog.h"
 #include "win32/DialogTemplateEx.h"
 
@@ -109,6 +110,7 @@ CSubClassButton* CTolvikDlg::KeyButton(int controlId) {
 
 BOOL CTolvikDlg::OnInitDialog() {
     SubclassControls();
+    win32::NameControls(m_hWnd, *res::GetDialogTemplate(res::IDD_TOLVIK));
     SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <ole2.h>
 #include <shellapi.h>
 
 #include <string>
@@ -44,10 +45,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
     commandline::ApplyCommandLine(line);
 
+    // Accessible objects are handed to screen readers through COM.
+    const HRESULT com = OleInitialize(nullptr);
     INITCOMMONCONTROLSEX controls{sizeof controls,
                                   ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
     CTolvikDlg dialog;
     dialog.DoModal();
+    if (SUCCEEDED(com)) {
+        OleUninitialize();
+    }
     return 0;
 }

@@ -175,3 +175,16 @@ std::string WindowText(HWND window) {
 std::string MessageBoxText(HWND box) {
     return WindowText(GetDlgItem(box, 0xFFFF));
 }
+
+// Presses Associate once it is enabled; the association's wait dialog, or null when none came.
+HWND StartAssociation(TolvikProcess& tolvik, HWND dialog) {
+    constexpr int kAssociate = 1016;
+    HWND associate = GetDlgItem(dialog, kAssociate);
+    if (!tolvik.WaitFor([&] { return IsWindowEnabled(associate) != FALSE; })) {
+        return nullptr;
+    }
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(kAssociate, BN_CLICKED), reinterpret_cast<LPARAM>(associate));
+    HWND wait = nullptr;
+    tolvik.WaitFor([&] { return (wait = tolvik.FindOtherWindow("Association in process...")) != nullptr; });
+    return wait;
+}

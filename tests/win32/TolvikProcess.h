@@ -51,6 +51,8 @@ private:
 };
 
 std::vector<std::string> ListLines(HWND list);
+// Presses Associate once it is enabled; the association's wait dialog, or null when none came.
+HWND StartAssociation(TolvikProcess& tolvik, HWND dialog);
 std::string WindowText(HWND window);
 // The text of the static inside a message box.
 std::string MessageBoxText(HWND box);
