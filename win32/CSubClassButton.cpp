@@ -74,6 +74,12 @@ void CSubClassButton::DrawItem(const DRAWITEMSTRUCT& item) const {
            SRCCOPY);
     SelectObject(memory, previous);
     DeleteDC(memory);
+    // The picture shows no focus of its own: the keyboard user sees which key Space would press.
+    if (item.itemState & ODS_FOCUS) {
+        RECT focus = area;
+        InflateRect(&focus, -2, -2);
+        DrawFocusRect(item.hDC, &focus);
+    }
 }
 
 LRESULT CALLBACK CSubClassButton::SubclassProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam,
