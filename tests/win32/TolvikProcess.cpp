@@ -167,9 +167,10 @@ std::vector<std::string> ListLines(HWND list) {
 }
 
 std::string WindowText(HWND window) {
-    wchar_t text[512] = {};
-    SendMessageW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
-    return Narrow(text);
+    // All of it: the help box's text is longer than a line or two.
+    std::wstring text(static_cast<size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+    SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    return Narrow(text.c_str());
 }
 
 std::string MessageBoxText(HWND box) {
