@@ -121,4 +121,15 @@ TEST_F(CommandLineParserTest, BadLinesAreOneMessageAndExitCode2) {
     }
 }
 
+// Adapters in every order given, each form; the last is not a file and is never looked at.
+TEST_F(CommandLineParserTest, AdaptersAreKeptInOrderAndAMissingSpecIsAnError) {
+    const CommandLine line = Parse({"--adapter", "slcan:COM5,bitrate=250000", "--adapter=socketcan:can0", "-adapter", "x"});
+    ASSERT_TRUE(line.run) << line.output;
+    EXPECT_EQ(line.adapters, (std::vector<std::string>{"slcan:COM5,bitrate=250000", "socketcan:can0", "x"}));
+    const CommandLine missing = Parse({"--adapter"});
+    EXPECT_EQ(missing.exitCode, kCommandLineErrorExit);
+    EXPECT_EQ(missing.output, "tolvik: Missing value after '--adapter'.\n");
+    EXPECT_NE(Parse({"--help"}).output.find("--adapter <SPEC>"), std::string::npos);
+}
+
 }  // namespace
