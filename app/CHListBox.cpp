@@ -26,11 +26,11 @@ int CHListBox::AddString(const char* text) {
 }
 
 int CHListBox::AddStrings(const QStringList& lines) {
-    const qsizetype room = kMaxLines - GetCount();
-    if (room <= 0 && !lines.isEmpty()) {
+    const int admitted = statuslog::AdmittedLines(GetCount(), static_cast<int>(lines.size()));
+    if (admitted == 0 && !lines.isEmpty()) {
         return kErrSpace;
     }
-    const QStringList added = lines.size() <= room ? lines : lines.first(room);
+    const QStringList added = lines.first(admitted);
     for (const QString& line : added) {
         UpdateHorizontalExtent(line);
     }

@@ -1,21 +1,19 @@
 // The status log's list: appends lines and keeps the horizontal scroll range as wide as the
-// widest line ever added (it never shrinks). It holds at most kMaxLines lines; once full, a line
-// is not added and leaves the extent alone, as a full list box refuses a line with no message.
+// widest line ever added (it never shrinks). How many lines it holds and what it does once full
+// is the rule both front ends share (statuslog/).
 #pragma once
 
 #include <QListView>
 #include <QStringList>
 
 #include "app/StatusLogModel.h"
+#include "statuslog/StatusLogRule.h"
 
 class CHListBox final : public QListView {
     Q_OBJECT
 public:
-    // A long working day of heavy use (a key event every second for 24 hours is 86,400 lines)
-    // with room to spare, at about 125 bytes a line: some 25 MB when full.
-    static constexpr int kMaxLines = 200000;
-    // What AddString answers for a line that no longer fits.
-    static constexpr int kErrSpace = -2;
+    static constexpr int kMaxLines = statuslog::kMaxLines;
+    static constexpr int kErrSpace = statuslog::kErrSpace;
 
     explicit CHListBox(QWidget* parent = nullptr);
 

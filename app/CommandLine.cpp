@@ -1,156 +1,50 @@
 #include "app/CommandLine.h"
 
-#include <QCommandLineParser>
-#include <QCoreApplication>
-#include <QFileInfo>
-#include <QStringList>
-#include <cstdint>
-#include <filesystem>
-#include <system_error>
-#include <utility>
+#include <string>
 #include <vector>
 
 #include "app/ArgumentText.h"
-#include "platform/File.h"
 
 namespace {
 
-struct FileOption {
-    const char* name;
-    const char* valueName;
-    const char* description;
-    QByteArray CommandLine::*target;
-};
-
-const FileOption kFileOptions[] = {
-    {"scenario", "FILE", "Runs the simulated bench with this scenario file (else TOLVIK_BENCH_SCENARIO).",
-     &CommandLine::scenario},
-    {"bridge-library", "PATH",
-     "Loads this bridge library instead of the bench beside the program (else TOLVIK_BRIDGE_LIBRARY).",
-     &CommandLine::bridgeLibrary},
-    {"registry", "FILE",
-     "Reads the host application's registry keys from this regedit export (else TOLVIK_REGISTRY).",
-     &CommandLine::registry},
-};
-
-CommandLine Failure(const QString& message) {
-    CommandLine line;
-    line.run = false;
-    line.exitCode = kCommandLineErrorExit;
-    line.output = QStringLiteral("tolvik: ") + message + QLatin1Char('\n');
-    return line;
+std::string Bytes(const QByteArray& bytes) {
+    return bytes.toStdString();
 }
 
-// Empty when `path` names a file the program can read. Only looked at: the part that reads the
-// file opens it and judges it again.
-QString FileProblem(const QByteArray& path) {
-    switch (platform::CheckFile(path.constData(), UINT64_MAX).state) {
-        case platform::FileState::Regular:
-        case platform::FileState::TooLarge:
-            return {};
-        case platform::FileState::Missing:
-            return QStringLiteral("no such file");
-        case platform::FileState::Directory:
-        case platform::FileState::Special:
-            return QStringLiteral("not a regular file");
-        case platform::FileState::Unreadable:
-            break;
-    }
-    return QStringLiteral("cannot be read");
-}
-
-// Absolute, so that a library named without a folder is not searched for on the system's path.
-QByteArray Absolute(const QByteArray& path) {
-    if (path.startsWith('/')) {
-        return path;
-    }
-    std::error_code failure;
-    const std::string folder = std::filesystem::current_path(failure).native();
-    return QByteArray::fromStdString(folder) + '/' + path;
+QByteArray Bytes(const std::string& bytes) {
+    return QByteArray::fromStdString(bytes);
 }
 
 }  // namespace
 
 CommandLine ParseCommandLine(const QList<QByteArray>& arguments) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Service tool for the instrument's hand-held remote keypads."));
-    // Its own help option: Qt's adds --help-all, for options this program does not take.
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Displays this help."));
-    parser.addOption(help);
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption adapter(
-        QStringLiteral("adapter"),
-        QStringLiteral("Uses this CAN adapter (socketcan:can0, slcan:/dev/ttyACM0[,bitrate=N]; repeatable) "
-                       "through the CAN adapter library (else TOLVIK_CAN_ADAPTER)."),
-        QStringLiteral("SPEC"));
-    parser.addOption(adapter);
-    std::vector<QCommandLineOption> files;
-    for (const FileOption& option : kFileOptions) {
-        files.emplace_back(QString::fromLatin1(option.name), QString::fromLatin1(option.description),
-                           QString::fromLatin1(option.valueName));
-        parser.addOption(files.back());
-    }
-    QStringList texts;
+    std::vector<std::string> native;
+    native.reserve(static_cast<size_t>(arguments.size()));
     for (const QByteArray& argument : arguments) {
-        texts.append(DecodeArgument(argument));
+        native.push_back(Bytes(argument));
     }
-    if (!parser.parse(texts)) {
-        return Failure(parser.errorText());
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        return Failure(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
-    }
-
+    const commandline::CommandLine parsed = commandline::ParseCommandLine(native);
     CommandLine line;
-    if (parser.isSet(help) || parser.isSet(version)) {
-        line.run = false;
-        line.output = parser.isSet(help) ? parser.helpText()
-                                         : QCoreApplication::applicationName() + QLatin1Char(' ') +
-                                               QCoreApplication::applicationVersion() + QLatin1Char('\n');
-        return line;
+    line.run = parsed.run;
+    line.exitCode = parsed.exitCode;
+    // Messages name files by their bytes, which need not be UTF-8.
+    line.output = DecodeArgument(Bytes(parsed.output));
+    line.scenario = Bytes(parsed.scenario);
+    line.bridgeLibrary = Bytes(parsed.bridgeLibrary);
+    line.registry = Bytes(parsed.registry);
+    for (const std::string& adapter : parsed.adapters) {
+        line.adapters.append(Bytes(adapter));
     }
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        if (!parser.isSet(files[i])) {
-            continue;
-        }
-        const QByteArray path = EncodeArgument(parser.value(files[i]));
-        if (const QString problem = FileProblem(path); !problem.isEmpty()) {
-            return Failure(
-                QStringLiteral("--%1 %2: %3")
-                    .arg(QString::fromLatin1(kFileOptions[i].name), QString::fromLocal8Bit(path), problem));
-        }
-        line.*kFileOptions[i].target = Absolute(path);
-    }
-    line.adapters = parser.values(adapter);
     return line;
 }
 
-// Beside the program in the build tree; in the program's private folder once installed.
-static QString CanAdapterLibrary() {
-    const QString folder = QCoreApplication::applicationDirPath();
-    const QString beside = folder + QStringLiteral("/libtolvikcan.so");
-    return QFileInfo::exists(beside) ? beside
-                                     : folder + QStringLiteral("/" TOLVIK_INSTALLED_PRIVATE_DIR "/libtolvikcan.so");
-}
-
 void ApplyCommandLine(const CommandLine& line) {
-    if (!line.adapters.isEmpty()) {
-        qputenv("TOLVIK_CAN_ADAPTER", line.adapters.join(QLatin1Char(';')).toLocal8Bit());
-        if (line.bridgeLibrary.isEmpty()) {
-            qputenv("TOLVIK_BRIDGE_LIBRARY", CanAdapterLibrary().toLocal8Bit());
-        }
+    commandline::CommandLine native;
+    native.scenario = Bytes(line.scenario);
+    native.bridgeLibrary = Bytes(line.bridgeLibrary);
+    native.registry = Bytes(line.registry);
+    for (const QByteArray& adapter : line.adapters) {
+        native.adapters.push_back(Bytes(adapter));
     }
-    const std::pair<const char*, const QByteArray*> variables[] = {
-        {"TOLVIK_BENCH_SCENARIO", &line.scenario},
-        {"TOLVIK_BRIDGE_LIBRARY", &line.bridgeLibrary},
-        {"TOLVIK_REGISTRY", &line.registry},
-    };
-    for (const auto& [name, value] : variables) {
-        if (!value->isEmpty()) {
-            qputenv(name, *value);
-        }
-    }
+    commandline::ApplyCommandLine(native);
 }

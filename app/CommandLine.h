@@ -1,16 +1,19 @@
-// The program's command line: --help, --version, the files the environment variables
-// TOLVIK_BENCH_SCENARIO, TOLVIK_BRIDGE_LIBRARY and TOLVIK_REGISTRY otherwise name, and the CAN
-// adapters (--adapter, else TOLVIK_CAN_ADAPTER).
+// The program's command line in Qt's types, read by the parser both front ends share
+// (commandline/): --help, --version, the files the environment variables TOLVIK_BENCH_SCENARIO,
+// TOLVIK_BRIDGE_LIBRARY and TOLVIK_REGISTRY otherwise name, and the CAN adapters (--adapter, else
+// TOLVIK_CAN_ADAPTER).
 #pragma once
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
-#include <QStringList>
+
+#include "commandline/CommandLine.h"
 
 struct CommandLine {
     // Run the dialog, or end at once with `exitCode` after printing `output` (to stdout for
-    // help and version, to stderr for an error).
+    // help and version, to stderr for an error). A file name in it keeps its bytes through
+    // EncodeArgument.
     bool run = true;
     int exitCode = 0;
     QString output;
@@ -21,15 +24,15 @@ struct CommandLine {
     QByteArray registry;
     // Adapter specs in the order given (KIND:DEVICE[,bitrate=N]); the CAN adapter library
     // reads and judges them.
-    QStringList adapters;
+    QList<QByteArray> adapters;
 };
 
 // The exit code of a command line that cannot be run.
-constexpr int kCommandLineErrorExit = 2;
+constexpr int kCommandLineErrorExit = commandline::kCommandLineErrorExit;
 
 // Reads `arguments`, the program's own bytes (argv, the program's name first), so that a file name
-// that is not UTF-8 still names its file. Needs a QCoreApplication (for the help text); a file
-// given that is not a readable regular file is an error naming it.
+// that is not UTF-8 still names its file. A file given that is not a readable regular file is an
+// error naming it.
 CommandLine ParseCommandLine(const QList<QByteArray>& arguments);
 
 // Hands the files given to the parts that read them, through their environment variables, so

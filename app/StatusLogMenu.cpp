@@ -2,15 +2,18 @@
 
 #include <QAction>
 #include <QClipboard>
-#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QStringList>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 #include "app/CHListBox.h"
-#include "app/LogFile.h"
+#include "statuslog/LogFile.h"
 
 namespace {
 
@@ -23,17 +26,26 @@ QStringList AllLines(const CHListBox& log) {
     return lines;
 }
 
+std::vector<std::string> Utf8Lines(const CHListBox& log) {
+    std::vector<std::string> lines;
+    lines.reserve(static_cast<size_t>(log.GetCount()));
+    for (int i = 0; i < log.GetCount(); ++i) {
+        lines.push_back(log.GetText(i).toStdString());
+    }
+    return lines;
+}
+
 }  // namespace
 
 StatusLogMenu::StatusLogMenu(CHListBox* log) : QObject(log), m_log(log) {
-    m_copy = new QAction(QStringLiteral("&Copy"), log);
+    m_copy = new QAction(QString::fromLatin1(statuslog::kCopyCaption), log);
     m_copy->setShortcut(QKeySequence::Copy);
     // Only while the log has the focus: Ctrl+C elsewhere is not the log's.
     m_copy->setShortcutContext(Qt::WidgetShortcut);
     connect(m_copy, &QAction::triggered, this, &StatusLogMenu::Copy);
-    auto* copyAll = new QAction(QStringLiteral("Copy &all"), log);
+    auto* copyAll = new QAction(QString::fromLatin1(statuslog::kCopyAllCaption), log);
     connect(copyAll, &QAction::triggered, this, &StatusLogMenu::CopyAll);
-    auto* save = new QAction(QStringLiteral("&Save log as..."), log);
+    auto* save = new QAction(QString::fromLatin1(statuslog::kSaveAsCaption), log);
     connect(save, &QAction::triggered, this, &StatusLogMenu::SaveAs);
     log->addActions({m_copy, copyAll, save});
     log->setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -51,10 +63,9 @@ void StatusLogMenu::CopyAll() {
 }
 
 void StatusLogMenu::SaveAs() {
-    const QString suggested = QDir::home().filePath(
-        QDateTime::currentDateTime().toString(QStringLiteral("'tolvik-log-'yyyyMMdd-HHmmss'.txt'")));
+    const QString suggested = QDir::home().filePath(QString::fromStdString(statuslog::SuggestedFileName()));
     const QString path =
-        QFileDialog::getSaveFileName(m_log->window(), QStringLiteral("Save log as"), suggested,
+        QFileDialog::getSaveFileName(m_log->window(), QString::fromLatin1(statuslog::kSaveDialogTitle), suggested,
                                      QStringLiteral("Text files (*.txt);;All files (*)"));
     if (!path.isEmpty()) {
         SaveTo(path);
@@ -62,13 +73,13 @@ void StatusLogMenu::SaveAs() {
 }
 
 bool StatusLogMenu::SaveTo(const QString& path) {
-    QString error;
-    if (SaveLogFile(path, LogFileHeader(), AllLines(*m_log), &error)) {
+    std::string error;
+    const std::string text = statuslog::LogFileText(statuslog::LogFileHeader(), Utf8Lines(*m_log));
+    if (statuslog::SaveLogFile(std::filesystem::path(QFile::encodeName(path).toStdString()), text, &error)) {
         return true;
     }
-    QMessageBox::critical(
-        m_log->window(), QGuiApplication::applicationDisplayName(),
-        QStringLiteral("The log could not be saved to %1: %2.\nThe log in the window is unchanged.")
-            .arg(QDir::toNativeSeparators(path), error));
+    QMessageBox::critical(m_log->window(), QGuiApplication::applicationDisplayName(),
+                          QString::fromStdString(statuslog::SaveFailureMessage(
+                              QDir::toNativeSeparators(path).toStdString(), error)));
     return false;
 }

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <cstdio>
 
+#include "app/ArgumentText.h"
 #include "app/CTolvikApp.h"
 #include "app/CommandLine.h"
 
@@ -15,7 +16,7 @@ int main(int argc, char** argv) {
         line = ParseCommandLine(QList<QByteArray>(argv, argv + argc));
     }
     if (!line.run) {
-        std::fputs(line.output.toLocal8Bit().constData(), line.exitCode ? stderr : stdout);
+        std::fputs(EncodeArgument(line.output).constData(), line.exitCode ? stderr : stdout);
         return line.exitCode;
     }
     ApplyCommandLine(line);

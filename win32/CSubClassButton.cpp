@@ -74,6 +74,15 @@ void CSubClassButton::DrawItem(const DRAWITEMSTRUCT& item) const {
            SRCCOPY);
     SelectObject(memory, previous);
     DeleteDC(memory);
+    // The picture shows no focus of its own: the keyboard user sees which key Space would press.
+    // Hidden, as on every button, until the keyboard is used.
+    const bool cuesHidden = (item.itemState & ODS_NOFOCUSRECT) ||
+                            (SendMessageA(item.hwndItem, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
+    if ((item.itemState & ODS_FOCUS) && !cuesHidden) {
+        RECT focus = area;
+        InflateRect(&focus, -2, -2);
+        DrawFocusRect(item.hDC, &focus);
+    }
 }
 
 LRESULT CALLBACK CSubClassButton::SubclassProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam,

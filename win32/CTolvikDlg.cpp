@@ -6,6 +6,7 @@
 
 #include "res/DialogTemplate.h"
 #include "res/Resource.h"
+#include "win32/AccessibleNames.h"
 #include "win32/CWaitDialog.h"
 #include "win32/DialogTemplateEx.h"
 
@@ -108,6 +109,7 @@ CSubClassButton* CTolvikDlg::KeyButton(int controlId) {
 
 BOOL CTolvikDlg::OnInitDialog() {
     SubclassControls();
+    win32::NameControls(m_hWnd, *res::GetDialogTemplate(res::IDD_TOLVIK));
     const UINT dpi = win32::WindowDpi(m_hWnd);
     m_layout.Capture(m_hWnd, dpi);
     m_remotePicture.SubclassDlgItem(res::IDC_REMOTE_PICTURE, m_hWnd, m_pictures);
@@ -120,6 +122,7 @@ BOOL CTolvikDlg::OnInitDialog() {
     SendDlgItemMessageA(m_hWnd, res::IDC_SIGNAL_BAR, PBM_SETRANGE, 0,
                         MAKELPARAM(0, dialog::kSignalBarMaximum));
     CreateToolTips();
+    m_logMenu = std::make_unique<StatusLogMenu>(m_statusList, m_hWnd, ApplicationName());
     return TRUE;
 }
 
@@ -273,9 +276,7 @@ void CTolvikDlg::WakeGuiThread() {
 }
 
 void CTolvikDlg::AppendLines(const std::vector<std::string>& lines) {
-    for (const std::string& line : lines) {
-        m_statusList.AddString(line.c_str());
-    }
+    m_statusList.AddStrings(lines);
     m_statusList.SetCurSel(m_statusList.GetCount() - 1);
 }
 

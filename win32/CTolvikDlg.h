@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "dialog/DialogController.h"
 #include "dialog/MarshalledView.h"
 #include "win32/CHListBox.h"
@@ -12,6 +14,7 @@
 #include "win32/CSysColStatic.h"
 #include "win32/DpiLayout.h"
 #include "win32/Pictures.h"
+#include "win32/StatusLogMenu.h"
 
 class CTolvikDlg final : public MarshalledView {
 public:
@@ -73,6 +76,8 @@ private:
     DWORD m_threadId;
     win32::Pictures m_pictures;
     win32::DpiLayout m_layout;
+    // Made once the list box exists; reads the log only.
+    std::unique_ptr<StatusLogMenu> m_logMenu;
     // Made after the view it reaches, gone before the window's resources: it disconnects first.
     DialogController m_controller{*this};
 };

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "res/Resource.h"
+#include "win32/AccessibleNames.h"
 #include "win32/DialogTemplateEx.h"
 
 CWaitDialog::CWaitDialog(HWND mainWindow) : m_mainWindow(mainWindow) {
@@ -12,6 +13,7 @@ CWaitDialog::CWaitDialog(HWND mainWindow) : m_mainWindow(mainWindow) {
                                         reinterpret_cast<LPCDLGTEMPLATEA>(dialog.data()), m_mainWindow,
                                         DialogProc, reinterpret_cast<LPARAM>(this));
     if (m_hWnd) {
+        win32::NameControls(m_hWnd, *res::GetDialogTemplate(res::IDD_WAIT));
         ShowWindow(m_hWnd, SW_SHOW);
     }
 }

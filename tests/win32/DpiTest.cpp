@@ -202,6 +202,8 @@ double DifferingShare(const Pixels& a, const Pixels& b) {
 void ExpectPicturesAt(HWND dialog, int percent, bool compare, const std::string& context) {
     // The window on top and painted, so that the screen shows it.
     SetForegroundWindow(dialog);
+    // The focus on the status log (1002), so that no key draws a focus rectangle over its picture.
+    SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, 1002)), TRUE);
     RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     Sleep(300);
     for (const Shown& shown : kShown) {

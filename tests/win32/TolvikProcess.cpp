@@ -16,6 +16,11 @@ std::string WindowsPath(const std::string& path) {
     return windows;
 }
 
+std::string& TolvikFolder() {
+    static std::string folder;
+    return folder;
+}
+
 namespace {
 
 std::string ScenarioFileName() {
@@ -51,7 +56,7 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
 
 }  // namespace
 
-TolvikProcess::TolvikProcess(const std::string& exe, const std::string& scenario) {
+TolvikProcess::TolvikProcess(const std::string& exe, const std::string& scenario, const std::string& arguments) {
     std::string environmentValue;
     if (!scenario.empty()) {
         m_scenarioFile = ScenarioFileName();
@@ -63,7 +68,7 @@ TolvikProcess::TolvikProcess(const std::string& exe, const std::string& scenario
     }
     SetEnvironmentVariableA("TOLVIK_BENCH_SCENARIO",
                             environmentValue.empty() ? nullptr : environmentValue.c_str());
-    std::string commandLine = "\"" + exe + "\"";
+    std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
     const std::string folder = exe.substr(0, exe.find_last_of('\\'));
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -162,11 +167,25 @@ std::vector<std::string> ListLines(HWND list) {
 }
 
 std::string WindowText(HWND window) {
-    wchar_t text[512] = {};
-    SendMessageW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
-    return Narrow(text);
+    // All of it: the help box's text is longer than a line or two.
+    std::wstring text(static_cast<size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+    SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    return Narrow(text.c_str());
 }
 
 std::string MessageBoxText(HWND box) {
     return WindowText(GetDlgItem(box, 0xFFFF));
+}
+
+// Presses Associate once it is enabled; the association's wait dialog, or null when none came.
+HWND StartAssociation(TolvikProcess& tolvik, HWND dialog) {
+    constexpr int kAssociate = 1016;
+    HWND associate = GetDlgItem(dialog, kAssociate);
+    if (!tolvik.WaitFor([&] { return IsWindowEnabled(associate) != FALSE; })) {
+        return nullptr;
+    }
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(kAssociate, BN_CLICKED), reinterpret_cast<LPARAM>(associate));
+    HWND wait = nullptr;
+    tolvik.WaitFor([&] { return (wait = tolvik.FindOtherWindow("Association in process...")) != nullptr; });
+    return wait;
 }

@@ -10,11 +10,14 @@
 // A Windows path for `path`: Unix paths map through Wine's Z: drive.
 std::string WindowsPath(const std::string& path);
 
+// The Windows folder holding Tolvik.exe and the bench as QuarnCANopen.dll; set once by main.
+std::string& TolvikFolder();
+
 class TolvikProcess {
 public:
     // Runs `exe` with the bench scenario `scenario` (empty: the default scenario), written to a
-    // file of its own.
-    TolvikProcess(const std::string& exe, const std::string& scenario);
+    // file of its own, and `arguments` on its command line.
+    TolvikProcess(const std::string& exe, const std::string& scenario, const std::string& arguments = "");
     // Closes the window if it is still there and waits for the process; kills it only as a last
     // resort, so a test never leaves a process behind.
     ~TolvikProcess();
@@ -48,6 +51,8 @@ private:
 };
 
 std::vector<std::string> ListLines(HWND list);
+// Presses Associate once it is enabled; the association's wait dialog, or null when none came.
+HWND StartAssociation(TolvikProcess& tolvik, HWND dialog);
 std::string WindowText(HWND window);
 // The text of the static inside a message box.
 std::string MessageBoxText(HWND box);

@@ -54,18 +54,6 @@ HWND ToolTipOf(HWND dialog) {
     return search.found;
 }
 
-// Presses Associate once it is enabled; the association's wait dialog, or null when none came.
-HWND StartAssociation(TolvikProcess& tolvik, HWND dialog) {
-    HWND associate = GetDlgItem(dialog, kAssociate);
-    if (!tolvik.WaitFor([&] { return IsWindowEnabled(associate) != FALSE; })) {
-        return nullptr;
-    }
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(kAssociate, BN_CLICKED), reinterpret_cast<LPARAM>(associate));
-    HWND wait = nullptr;
-    tolvik.WaitFor([&] { return (wait = tolvik.FindOtherWindow("Association in process...")) != nullptr; });
-    return wait;
-}
-
 TEST(TolvikWindow, StartsOnTheDefaultBenchAndIgnoresEnterAndEsc) {
     TolvikProcess tolvik(g_exe, "");
     HWND dialog = tolvik.MainWindow();
@@ -208,6 +196,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: tolvik_window_tests <folder with Tolvik.exe>\n");
         return 2;
     }
-    g_exe = WindowsPath(argv[1]) + "\\Tolvik.exe";
+    TolvikFolder() = WindowsPath(argv[1]);
+    g_exe = TolvikFolder() + "\\Tolvik.exe";
     return RUN_ALL_TESTS();
 }
