@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <algorithm>
 
@@ -146,6 +147,15 @@ void CHListBox::updateGeometries() {
     horizontal->setPageStep(page.width());
     horizontal->setRange(0, std::max(0, m_nMaxExtent - page.width()));
     QAbstractItemView::updateGeometries();
+}
+
+void CHListBox::resizeEvent(QResizeEvent* event) {
+    const QRect current = visualRect(currentIndex());
+    const bool shown = current.isValid() && current.top() >= 0 && current.bottom() < event->oldSize().height();
+    QAbstractItemView::resizeEvent(event);
+    if (shown && current.bottom() >= viewport()->height()) {
+        scrollTo(currentIndex());
+    }
 }
 
 void CHListBox::paintEvent(QPaintEvent* event) {

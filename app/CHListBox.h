@@ -47,6 +47,9 @@ public:
 protected:
     void rowsInserted(const QModelIndex& parent, int start, int end) override;
     void updateGeometries() override;
+    // A horizontal scroll bar that appears with a wide line shrinks the viewport; the current
+    // line, shown before, stays shown.
+    void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
