@@ -1,6 +1,10 @@
 // The status log's list: appends lines and keeps the horizontal scroll range as wide as the
 // widest line ever added (it never shrinks). How many lines it holds and what it does once full
 // is the rule both front ends share (statuslog/).
+//
+// Every row is one text line high, so the view places rows by arithmetic instead of QListView's
+// layout, which walks every row on each insertion: appending costs the same at any length. It
+// stays a QListView so that accessibility still reports a list.
 #pragma once
 
 #include <QListView>
@@ -33,6 +37,29 @@ public:
     // The widest line added so far, in pixels, margin included.
     int m_nMaxExtent = 0;
 
+    QRect visualRect(const QModelIndex& index) const override;
+    QModelIndex indexAt(const QPoint& point) const override;
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+    void doItemsLayout() override;
+
+protected:
+    void rowsInserted(const QModelIndex& parent, int start, int end) override;
+    void updateGeometries() override;
+    // A horizontal scroll bar that appears with a wide line shrinks the viewport; the current
+    // line, shown before, stays shown.
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    void setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) override;
+    QRegion visualRegionForSelection(const QItemSelection& selection) const override;
+    int horizontalOffset() const override;
+    int verticalOffset() const override;
+
 private:
+    int RowHeight() const;
+    // The row at a viewport y, clamped to the rows there are (-1 when there are none).
+    int RowAt(int y) const;
+
     StatusLogModel m_model;
 };

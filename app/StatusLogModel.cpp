@@ -11,9 +11,6 @@ QVariant StatusLogModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole) {
         return m_lines[static_cast<size_t>(index.row())];
     }
-    if (role == Qt::SizeHintRole && m_rowSize.isValid()) {
-        return m_rowSize;
-    }
     return {};
 }
 
@@ -26,14 +23,4 @@ int StatusLogModel::Append(const QStringList& lines) {
     m_lines.insert(m_lines.end(), lines.begin(), lines.end());
     endInsertRows();
     return first;
-}
-
-void StatusLogModel::SetRowSize(QSize size) {
-    if (size == m_rowSize) {
-        return;
-    }
-    m_rowSize = size;
-    if (!m_lines.empty()) {
-        emit dataChanged(index(0), index(rowCount() - 1), {Qt::SizeHintRole});
-    }
 }

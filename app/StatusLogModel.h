@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QAbstractListModel>
-#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -18,11 +17,7 @@ public:
 
     // Appends the lines; returns the index of the first one.
     int Append(const QStringList& lines);
-    // Every row reports this size, so the view's horizontal range follows the widest line and
-    // the view can treat the rows as uniform.
-    void SetRowSize(QSize size);
 
 private:
     std::vector<QString> m_lines;
-    QSize m_rowSize;
 };

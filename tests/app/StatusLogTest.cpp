@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QScrollBar>
+#include <QTest>
 #include <chrono>
 #include <thread>
 
@@ -67,6 +68,45 @@ TEST(StatusLog, WideLineScrollsHorizontally) {
     list.AddString("Key (Next/Finish) down, a line far wider than the list box itself");
     QCoreApplication::processEvents();
     EXPECT_GT(list.horizontalScrollBar()->maximum(), 0);
+}
+
+// The view places rows by arithmetic: a click, the keys and the scroll range must agree with
+// where the rows are painted, also when scrolled.
+TEST(StatusLog, ClicksAndKeysReachTheRowsWhereTheyAreShown) {
+    CHListBox list;
+    list.resize(200, 120);
+    list.show();
+    for (int i = 0; i < 99; ++i) {
+        list.AddString(("line " + std::to_string(i)).c_str());
+        list.SetCurSel(i);
+    }
+    QCoreApplication::processEvents();
+    // The first wide line brings the horizontal scroll bar, which takes height from the rows.
+    list.AddString("line 99, far wider than the list box and so the first to need a horizontal scroll bar");
+    list.SetCurSel(99);
+    QCoreApplication::processEvents();
+    auto rect = [&list](int row) { return list.visualRect(list.model()->index(row, 0)); };
+    EXPECT_TRUE(list.horizontalScrollBar()->isVisible());
+    EXPECT_GE(rect(99).top(), 0);
+    EXPECT_LT(rect(99).bottom(), list.viewport()->height()) << "the newest line is wholly in view";
+    EXPECT_FALSE(list.viewport()->rect().intersects(rect(0)));
+    EXPECT_EQ(list.verticalScrollBar()->value(), list.verticalScrollBar()->maximum());
+
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, rect(95).center());
+    EXPECT_EQ(list.GetCurSel(), 95);
+    EXPECT_EQ(list.indexAt(rect(97).center()).row(), 97);
+    QTest::keyClick(&list, Qt::Key_Up);
+    EXPECT_EQ(list.GetCurSel(), 94);
+    QTest::keyClick(&list, Qt::Key_Home);
+    EXPECT_EQ(list.GetCurSel(), 0);
+    EXPECT_EQ(rect(0).top(), 0) << "the first line is scrolled back into view";
+    QTest::keyClick(&list, Qt::Key_PageDown);
+    EXPECT_GT(list.GetCurSel(), 0);
+    EXPECT_GE(rect(list.GetCurSel()).top(), 0);
+    EXPECT_LT(rect(list.GetCurSel()).bottom(), list.viewport()->height());
+    QTest::keyClick(&list, Qt::Key_End);
+    EXPECT_EQ(list.GetCurSel(), 99);
+    EXPECT_FALSE(list.indexAt(QPoint(5, rect(99).bottom() + 1)).isValid()) << "below the last line is no line";
 }
 
 TEST_F(DialogTest, NewestLineIsSelectedAndInView) {
