@@ -1,21 +1,20 @@
 # Shared by the installer tests (sourced): the prefix's environment, checks that count failures,
-# a fresh prefix, registry look-ups, and the end of the prefix's Wine processes on exit.
+# a fresh prefix, registry look-ups, and on exit the end of the prefix's Wine processes and the
+# prefix itself.
 #   . wine-install.sh <prefix> <wine64> <wineserver>
 export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
 wine=$2 server=$3
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 check() { if eval "$2"; then echo "ok: $1"; else fail "$1"; fi; }
-finish() { "$server" -k 2>/dev/null; "$server" -w; }
+finish() { "$server" -k 2>/dev/null; "$server" -w; rm -rf "$WINEPREFIX"; }
 trap finish EXIT
 
-# A fresh prefix, copied from the template the installer_template fixture makes beside it once:
+# A fresh prefix, a linked copy of the template the wine_template fixture makes beside it once:
 # making one takes far longer.
 freshPrefix() {
-  template="$(dirname "$WINEPREFIX")/installer_template"
-  [ -f "$template/system.reg" ] || { echo "no prefix template in $template"; exit 1; }
-  rm -rf "$WINEPREFIX"
-  cp -a "$template" "$WINEPREFIX"
+  "$(dirname "$0")/../windows/wine.sh" create "$(dirname "$WINEPREFIX")" "$wine" \
+    "$(basename "$WINEPREFIX")" || exit 1
 }
 
 root="$WINEPREFIX/drive_c/Program Files/Tolvik"
