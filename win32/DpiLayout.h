@@ -16,7 +16,8 @@ public:
     DpiLayout(const DpiLayout&) = delete;
     DpiLayout& operator=(const DpiLayout&) = delete;
 
-    // Remembers every child's place and the font, as laid out for `dpi`; at WM_INITDIALOG.
+    // At WM_INITDIALOG: lays the dialog out as its 96-dpi layout times `dpi` where the dialog
+    // font's size step made it otherwise, then remembers every child's place and the font.
     void Capture(HWND dialog, UINT dpi);
     // Resizes the dialog to `suggested` (screen coordinates), and scales every child's place and
     // the font from the captured DPI to `dpi`. Pictures are the caller's.
