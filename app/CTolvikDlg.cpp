@@ -59,16 +59,14 @@ void CTolvikDlg::CreateControls() {
         QWidget* widget = nullptr;
         const QString text = ControlText(control.text);
         switch (control.kind) {
-            case res::ControlKind::Picture:
+            case res::ControlKind::Picture: {
+                auto* picture = new CSysColStatic(this);
                 if (control.id == res::IDC_REMOTE_PICTURE) {
-                    m_remotePicture = new CSysColStatic(this);
-                    widget = m_remotePicture;
-                } else {
-                    auto* label = new QLabel(this);
-                    label->setPixmap(res::LoadBitmap(control.bitmapId, devicePixelRatioF()));
-                    widget = label;
+                    m_remotePicture = picture;
                 }
+                widget = picture;
                 break;
+            }
             case res::ControlKind::GroupBox:
                 widget = new QGroupBox(text, this);
                 break;
@@ -115,9 +113,10 @@ void CTolvikDlg::CreateControls() {
         }
         widget->setGeometry(
             res::MapDialogRect(QRect(control.x, control.y, control.width, control.height), baseUnits));
-        // Picture statics take the size of their picture, keeping their top-left corner.
-        if (auto* label = qobject_cast<QLabel*>(widget); label && !label->pixmap().isNull()) {
-            label->resize(label->pixmap().size());
+        // Picture statics take the size of their picture, keeping their top-left corner; it is
+        // drawn when first shown.
+        if (auto* picture = qobject_cast<CSysColStatic*>(widget); picture && control.bitmapId) {
+            picture->SetBitmapResource(control.bitmapId);
         }
         // A one-line label drawn in a substitute font may be a little wider than its rectangle;
         // let it run on rather than cut its last letters.
@@ -269,8 +268,6 @@ void CTolvikDlg::ApplyPicture(int controlId, int bitmapId) {
     // The replaced picture is released with the pixmap the control held.
     if (auto* picture = qobject_cast<CSysColStatic*>(GetDlgItem(controlId))) {
         picture->SetPicture(res::LoadBitmap(bitmapId, devicePixelRatioF()));
-    } else if (auto* label = qobject_cast<QLabel*>(GetDlgItem(controlId))) {
-        label->setPixmap(res::LoadBitmap(bitmapId, devicePixelRatioF()));
     }
 }
 

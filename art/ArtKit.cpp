@@ -77,8 +77,8 @@ QFont ArtFont(int pixelSize, bool bold) {
     return font;
 }
 
-QImage NewPicture(int width, int height, qreal scale, const QColor& background) {
-    QImage image(qRound(width * scale), qRound(height * scale), QImage::Format_RGB888);
+QImage NewPicture(QSize size, qreal scale, const QColor& background) {
+    QImage image(qRound(size.width() * scale), qRound(size.height() * scale), QImage::Format_RGB888);
     image.setDevicePixelRatio(scale);
     image.fill(background);
     return image;

@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QImage>
 #include <QRectF>
+#include <QSize>
 
 class QPainter;
 
@@ -23,9 +24,9 @@ enum class KeyLook {
 
 // The default sans font at an exact pixel size, so pictures look the same on every screen.
 QFont ArtFont(int pixelSize, bool bold);
-// A 24-bit picture of `width` x `height` pixels at 100 %, drawn at `scale` (its device pixel ratio:
-// painters on it keep those coordinates), filled with `background`.
-QImage NewPicture(int width, int height, qreal scale, const QColor& background = kFace);
+// A 24-bit picture of `size` pixels at 100 %, drawn at `scale` (its device pixel ratio: painters
+// on it keep those coordinates), filled with `background`.
+QImage NewPicture(QSize size, qreal scale, const QColor& background = kFace);
 // `text` centred in `box`, in the largest bold size up to `pixelSize` that fits its width.
 void DrawFittedText(QPainter& painter, const QRectF& box, const QString& text, int pixelSize,
                     const QColor& colour);
@@ -34,6 +35,14 @@ void DrawKey(QPainter& painter, const QRectF& key, KeyLook look, KeySymbol symbo
 void DrawMiniRemote(QPainter& painter, const QRectF& body, const QColor& bodyColour);
 // A radio mark: a dot at `origin` with three arcs opening to the upper right, `size` across.
 void DrawRadioWaves(QPainter& painter, const QPointF& origin, qreal size, const QColor& colour);
+
+// Each picture's size at 100 %, known without drawing it.
+inline constexpr QSize kRemoteSize(117, 198);
+inline constexpr QSize kStepSize(116, 172);
+inline constexpr QSize kBannerSize(116, 49);
+inline constexpr QSize kLogoSize(87, 41);
+// The key button picture `bitmap`'s (151 to 162); an empty size for any other number.
+QSize KeyButtonSize(int bitmap);
 
 // Each picture at `scale` (1 = 100 %, 1.5 = 150 %...): its 100 % size times `scale`, rounded.
 // The keypad with no key lit (130) or with the key of bitmap `litBitmap` (139 to 146) in red.

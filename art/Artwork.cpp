@@ -14,7 +14,9 @@
 namespace res {
 namespace {
 
-QImage DrawBitmap(int id, qreal scale) {
+enum class Family { Remote, Step, Banner, Logo, KeyButton };
+
+Family FamilyOf(int id) {
     switch (id) {
         case IDB_REMOTE_IDLE:
         case IDB_REMOTE_ALIGN_VIEW:
@@ -25,19 +27,35 @@ QImage DrawBitmap(int id, qreal scale) {
         case IDB_REMOTE_SPOT:
         case IDB_REMOTE_ZOOM_MINUS:
         case IDB_REMOTE_ZOOM_PLUS:
-            return art::RemotePicture(id, scale);
+            return Family::Remote;
         case IDB_STEP1:
         case IDB_STEP2:
         case IDB_STEP3:
-            return art::StepPicture(id, scale);
+            return Family::Step;
         case IDB_BANNER:
-            return art::BannerPicture(scale);
+            return Family::Banner;
         case IDB_LOGO:
-            return art::WirelessLogoPicture(scale);
+            return Family::Logo;
         default:
             // The key buttons, or nothing.
-            return art::KeyButtonPicture(id, scale);
+            return Family::KeyButton;
     }
+}
+
+QImage DrawBitmap(int id, qreal scale) {
+    switch (FamilyOf(id)) {
+        case Family::Remote:
+            return art::RemotePicture(id, scale);
+        case Family::Step:
+            return art::StepPicture(id, scale);
+        case Family::Banner:
+            return art::BannerPicture(scale);
+        case Family::Logo:
+            return art::WirelessLogoPicture(scale);
+        case Family::KeyButton:
+            break;
+    }
+    return art::KeyButtonPicture(id, scale);
 }
 
 // The icon, each size drawn on first use: start-up draws only the sizes the window system asks for.
@@ -80,6 +98,22 @@ QPixmap LoadBitmap(int id, qreal devicePixelRatio) {
         it = cache.emplace(key, std::move(image)).first;
     }
     return QPixmap::fromImage(it->second);
+}
+
+QSize BitmapSize(int id) {
+    switch (FamilyOf(id)) {
+        case Family::Remote:
+            return art::kRemoteSize;
+        case Family::Step:
+            return art::kStepSize;
+        case Family::Banner:
+            return art::kBannerSize;
+        case Family::Logo:
+            return art::kLogoSize;
+        case Family::KeyButton:
+            break;
+    }
+    return art::KeyButtonSize(id);
 }
 
 QIcon LoadIcon(int id) {

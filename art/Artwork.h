@@ -11,6 +11,8 @@ namespace res {
 // 100 % size in device-independent pixels, with that many device pixels to each. Drawn the first
 // time it is asked for at that ratio, then kept. A null pixmap for any other number.
 QPixmap LoadBitmap(int id, qreal devicePixelRatio = 1);
+// Bitmap `id`'s size at 100 %, known without drawing it; an empty size for any other number.
+QSize BitmapSize(int id);
 // Icon `id` (128), 16, 32 and 48 pixels across, each size drawn when first asked for; a null icon
 // for any other number.
 QIcon LoadIcon(int id);

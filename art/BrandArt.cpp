@@ -7,7 +7,7 @@ namespace res::art {
 
 // 77 x 30 dialog units: 116 x 49 pixels.
 QImage BannerPicture(qreal scale) {
-    QImage image = NewPicture(116, 49, scale);
+    QImage image = NewPicture(kBannerSize, scale);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     QLinearGradient fill(0, 0, 0, 49);
@@ -28,7 +28,7 @@ QImage BannerPicture(qreal scale) {
 
 // 58 x 25 dialog units: 87 x 41 pixels.
 QImage WirelessLogoPicture(qreal scale) {
-    QImage image = NewPicture(87, 41, scale);
+    QImage image = NewPicture(kLogoSize, scale);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(QColor(36, 98, 178), 2));

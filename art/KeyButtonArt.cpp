@@ -33,12 +33,21 @@ const KeyButton kButtons[] = {
 
 }  // namespace
 
+QSize KeyButtonSize(int bitmap) {
+    for (const KeyButton& button : kButtons) {
+        if (button.bitmap == bitmap) {
+            return {button.width, button.height};
+        }
+    }
+    return {};
+}
+
 QImage KeyButtonPicture(int bitmap, qreal scale) {
     for (const KeyButton& button : kButtons) {
         if (button.bitmap != bitmap) {
             continue;
         }
-        QImage image = NewPicture(button.width, button.height, scale);
+        QImage image = NewPicture(KeyButtonSize(bitmap), scale);
         QPainter painter(&image);
         QRectF key(0, 0, button.width, button.height);
         if (bitmap == IDB_KEY_DOWN_SELECTED) {

@@ -9,8 +9,8 @@
 namespace res::art {
 namespace {
 
-constexpr int kWidth = 117;
-constexpr int kHeight = 198;
+constexpr int kWidth = kRemoteSize.width();
+constexpr int kHeight = kRemoteSize.height();
 
 struct RemoteKey {
     int litBitmap;  // the picture that shows this key in red
@@ -79,7 +79,7 @@ void DrawFooter(QPainter& painter) {
 }  // namespace
 
 QImage RemotePicture(int litBitmap, qreal scale) {
-    QImage image = NewPicture(kWidth, kHeight, scale);
+    QImage image = NewPicture(kRemoteSize, scale);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     DrawBody(painter);

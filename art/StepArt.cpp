@@ -11,8 +11,8 @@ namespace res::art {
 namespace {
 
 // 77 x 106 dialog units at the dialog font's 6 x 13 base units.
-constexpr int kWidth = 116;
-constexpr int kHeight = 172;
+constexpr int kWidth = kStepSize.width();
+constexpr int kHeight = kStepSize.height();
 
 const QColor kBaseRemote(176, 180, 186);
 const QColor kWirelessRemote(118, 140, 170);
@@ -180,7 +180,7 @@ void DrawStep3(QPainter& painter) {
 }  // namespace
 
 QImage StepPicture(int bitmap, qreal scale) {
-    QImage image = NewPicture(kWidth, kHeight, scale);
+    QImage image = NewPicture(kStepSize, scale);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     switch (bitmap) {

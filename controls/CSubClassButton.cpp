@@ -16,7 +16,7 @@ bool CSubClassButton::LoadBitmaps(int normal, int selected, int focused, int dis
     }
     updateGeometry();
     update();
-    return !PictureOf(Normal).isNull();
+    return !res::BitmapSize(normal).isEmpty();
 }
 
 const QPixmap& CSubClassButton::PictureOf(Look look) const {
@@ -30,13 +30,13 @@ const QPixmap& CSubClassButton::PictureOf(Look look) const {
 }
 
 void CSubClassButton::SizeToContent() {
-    if (!PictureOf(Normal).isNull()) {
+    if (!sizeHint().isEmpty()) {
         resize(sizeHint());
     }
 }
 
 QSize CSubClassButton::sizeHint() const {
-    return PictureOf(Normal).deviceIndependentSize().toSize();
+    return res::BitmapSize(m_pictures[Normal].bitmap);
 }
 
 void CSubClassButton::paintEvent(QPaintEvent*) {

@@ -3,6 +3,7 @@
 #include <QLabel>
 
 #include "app/CHListBox.h"
+#include "controls/CSysColStatic.h"
 #include "res/Resource.h"
 
 std::vector<std::string> DialogTest::Lines() const {
@@ -14,5 +15,5 @@ std::vector<std::string> DialogTest::Lines() const {
 }
 
 QImage DialogTest::Picture() const {
-    return static_cast<QLabel*>(m_dlg->GetDlgItem(res::IDC_REMOTE_PICTURE))->pixmap().toImage();
+    return static_cast<CSysColStatic*>(m_dlg->GetDlgItem(res::IDC_REMOTE_PICTURE))->Picture().toImage();
 }

@@ -16,8 +16,8 @@ QImage Image(const QPixmap& pixmap) {
 QImage Bitmap(int id) {
     return Image(res::LoadBitmap(id));
 }
-QImage Shown(const CSysColStatic& picture) {
-    return Image(picture.pixmap());
+QImage Shown(CSysColStatic& picture) {
+    return Image(picture.Picture());
 }
 
 class SysColStaticTest : public ::testing::Test {
@@ -47,6 +47,16 @@ TEST_F(SysColStaticTest, ShowsTheBitmapAtItsSizeKeepingItsCorner) {
     EXPECT_EQ(m_picture.m_nBitmapID, res::IDB_REMOTE_IDLE);
     EXPECT_EQ(Shown(m_picture), Bitmap(res::IDB_REMOTE_IDLE));
     EXPECT_EQ(m_picture.geometry(), QRect(20, 30, 117, 198));
+}
+
+TEST_F(SysColStaticTest, DrawsTheBitmapAtTheFirstPaintNotBefore) {
+    m_picture.SetBitmapResource(res::IDB_STEP1);
+    // A blank of the picture's size until then.
+    const QImage before = Image(m_picture.pixmap());
+    EXPECT_EQ(before.size(), QSize(116, 172));
+    EXPECT_EQ(before.pixel(0, 0), before.pixel(58, 86));
+    m_picture.grab();
+    EXPECT_EQ(Image(m_picture.pixmap()), Bitmap(res::IDB_STEP1));
 }
 
 TEST_F(SysColStaticTest, UnknownIdIsRememberedButKeepsThePicture) {

@@ -16,6 +16,7 @@
 #include "app/CHListBox.h"
 #include "app/CTolvikDlg.h"
 #include "art/Artwork.h"
+#include "controls/CSysColStatic.h"
 #include "controls/CWaitDialog.h"
 #include "controls/MainWindow.h"
 #include "platform/Clock.h"
@@ -243,7 +244,7 @@ TEST_F(PeerDialog, KeyBatteryAndSignalPdosAreShown) {
     m_peer->Command("pdo 1c8 07");
     EXPECT_TRUE(Eventually([&] { return LastLineIs("Key (Zoom +) down"); }));
     const QImage zoomPlus = res::LoadBitmap(res::IDB_REMOTE_ZOOM_PLUS).toImage();
-    EXPECT_EQ(static_cast<QLabel*>(m_dlg->GetDlgItem(res::IDC_REMOTE_PICTURE))->pixmap().toImage(), zoomPlus);
+    EXPECT_EQ(static_cast<CSysColStatic*>(m_dlg->GetDlgItem(res::IDC_REMOTE_PICTURE))->Picture().toImage(), zoomPlus);
     m_peer->Command("pdo 1c9 02");
     EXPECT_TRUE(Eventually([&] { return LastLineIs("Key (Measure) down"); }));
     m_peer->Command("pdo 1c9 00");
