@@ -2,6 +2,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include <climits>
 #else
 #include "platform/TextEncodingPortable.h"
 #endif
@@ -33,6 +35,25 @@ int ConvertUtf16Le(const unsigned char* units, int unitCount, CodePage target, c
                                out ? outSize : 0, nullptr, nullptr);
 }
 
+std::string SystemTextToUtf8(const std::string& text) {
+    if (text.empty() || text.size() > INT_MAX / 3) {
+        return text;
+    }
+    const int size = static_cast<int>(text.size());
+    std::wstring wide(text.size(), L'\0');
+    const int units = MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), size);
+    // Each UTF-16 unit takes at most three bytes of UTF-8.
+    std::string utf8(static_cast<size_t>(units) * 3, '\0');
+    const int bytes = units > 0 ? WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, utf8.data(),
+                                                      static_cast<int>(utf8.size()), nullptr, nullptr)
+                                : 0;
+    if (bytes <= 0) {
+        return text;
+    }
+    utf8.resize(static_cast<size_t>(bytes));
+    return utf8;
+}
+
 #else
 
 bool IsUtf16Text(const void* bytes, int count) {
@@ -41,6 +62,10 @@ bool IsUtf16Text(const void* bytes, int count) {
 
 int ConvertUtf16Le(const unsigned char* units, int unitCount, CodePage target, char* out, int outSize) {
     return portable::ConvertUtf16Le(units, unitCount, target, out, outSize);
+}
+
+std::string SystemTextToUtf8(const std::string& text) {
+    return text;
 }
 
 #endif

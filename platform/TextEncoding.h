@@ -1,6 +1,8 @@
 // UTF-16 recognition and conversion for configuration files saved as "Unicode" text.
 #pragma once
 
+#include <string>
+
 namespace platform {
 
 // Whether `count` bytes hold UTF-16 text. A leading FF FE byte-order mark says yes. Otherwise,
@@ -21,5 +23,10 @@ enum class CodePage {
 // Unpaired surrogates become U+FFFD in UTF-8. Characters the ANSI page lacks become '?', one for
 // each unit (a surrogate pair gives two), never a look-alike character of the page.
 int ConvertUtf16Le(const unsigned char* units, int unitCount, CodePage target, char* out, int outSize);
+
+// Text from the system's narrow functions and environment (a host name, a path) as UTF-8: on
+// Windows converted from the ANSI code page; elsewhere such text is already in the encoding files
+// use, and is returned as it is.
+std::string SystemTextToUtf8(const std::string& text);
 
 }  // namespace platform

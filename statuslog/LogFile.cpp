@@ -5,6 +5,7 @@
 
 #include "canlink/BridgeLibrary.h"
 #include "platform/HostName.h"
+#include "platform/TextEncoding.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -172,8 +173,10 @@ std::vector<std::string> LogFileHeader() {
         // ISO 8601 local time without a zone, as the Linux log always had.
         "Saved: " + LocalTimeText("%Y-%m-%dT%H:%M:%S"),
         "Tolvik version: " TOLVIK_VERSION,
-        std::string("Host name: ") + host,
-        "Bridge library: " + DefaultBridgeLibraryPath() + (Bridge().IsBound() ? "" : " (not loaded)"),
+        // The file is UTF-8 throughout; Windows gives these in its ANSI code page.
+        "Host name: " + platform::SystemTextToUtf8(host),
+        "Bridge library: " + platform::SystemTextToUtf8(DefaultBridgeLibraryPath()) +
+            (Bridge().IsBound() ? "" : " (not loaded)"),
     };
 }
 

@@ -8,6 +8,10 @@
 #include <iterator>
 #include <sstream>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "statuslog/LogFile.h"
 #include "statuslog/StatusLogRule.h"
 
@@ -59,6 +63,32 @@ TEST_F(LogFileTest, HeaderThenABlankLineThenEveryLineUtf8) {
 
     EXPECT_EQ(statuslog::LogFileText({"h1", "h2"}, {"a", "", "\xc2\xb5s"}), "h1\nh2\n\na\n\n\xc2\xb5s\n");
     EXPECT_EQ(statuslog::LogFileText({"h"}, {}), "h\n\n");
+}
+
+void SetBridgeLibraryVariable(const char* value) {
+#ifdef _WIN32
+    _putenv_s("TOLVIK_BRIDGE_LIBRARY", value ? value : "");  // an empty value removes it
+#else
+    value ? setenv("TOLVIK_BRIDGE_LIBRARY", value, 1) : unsetenv("TOLVIK_BRIDGE_LIBRARY");
+#endif
+}
+
+TEST_F(LogFileTest, HeaderIsUtf8WhereTheSystemGivesAnotherCodePage) {
+    // "café" as the system spells it: Windows-1252 bytes in Windows' narrow environment, UTF-8 on Linux.
+#ifdef _WIN32
+    if (GetACP() != 1252) {
+        GTEST_SKIP() << "the ANSI code page is " << GetACP() << ", not 1252";
+    }
+    SetBridgeLibraryVariable("C:\\caf\xe9\\QuarnCANopen.dll");
+    const std::string expected = "Bridge library: C:\\caf\xc3\xa9\\QuarnCANopen.dll (not loaded)";
+#else
+    SetBridgeLibraryVariable("/opt/caf\xc3\xa9/libq.so");
+    const std::string expected = "Bridge library: /opt/caf\xc3\xa9/libq.so (not loaded)";
+#endif
+    const std::vector<std::string> header = statuslog::LogFileHeader();
+    SetBridgeLibraryVariable(nullptr);
+    ASSERT_EQ(header.size(), 5u);
+    EXPECT_EQ(header[4], expected);
 }
 
 TEST_F(LogFileTest, SaveReplacesAnEarlierFileAndLeavesNothingElse) {
