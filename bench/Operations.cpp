@@ -9,10 +9,6 @@
 namespace bench {
 namespace {
 
-constexpr int kOk = 1;
-constexpr int kFailed = 0;
-constexpr int kConnectFailed = -1;
-constexpr int kScanFailed = -1;
 constexpr uint32_t kMaxFrameBytes = 8;
 
 // Runs `body`; a failure to allocate or to start the thread becomes `failure`.
@@ -46,7 +42,7 @@ SdoOutcome Transfer(const State& s, int size, Ask&& ask) {
 // Hands the out-value back and records the access with the bytes it moved.
 int Conclude(State& s, SdoAccess access, const uint8_t* bytes, SdoOutcome outcome, int* outValue) {
     *outValue = static_cast<int>(outcome.outValue);
-    access.result = outcome.ok ? kOk : kFailed;
+    access.result = outcome.ok ? CAN_OK : CAN_FAILED;
     if (outcome.ok) {
         access.data.assign(bytes, bytes + outcome.outValue);
     }
@@ -58,13 +54,13 @@ int Conclude(State& s, SdoAccess access, const uint8_t* bytes, SdoOutcome outcom
 
 int CAN_EnumerateBridges(CAN_BRIDGE_INFO* bridges, int capacity) {
     if (!bridges || capacity < 0) {
-        return kScanFailed;
+        return CAN_SCAN_FAILED;
     }
-    return Guarded(kScanFailed, [&] {
+    return Guarded(CAN_SCAN_FAILED, [&] {
         State& s = TheState();
         std::unique_lock<std::mutex> lock = Acquire(s);
         if (s.scenario.faults.scanError) {
-            return kScanFailed;
+            return CAN_SCAN_FAILED;
         }
         // Counts every bridge that answered, even beyond the capacity, so the caller can tell
         // that its list was too short; only `capacity` entries are written.
@@ -87,16 +83,16 @@ int CAN_Connect(uint32_t ipAddress) {
     // From inside the callback the tool is connected already, and the lifecycle may be held by
     // a disconnect that waits for this very callback.
     if (OnBenchThread()) {
-        return kConnectFailed;
+        return CAN_CONNECT_FAILED;
     }
-    return Guarded(kConnectFailed, [&] {
+    return Guarded(CAN_CONNECT_FAILED, [&] {
         uint8_t address[4];
         std::memcpy(address, &ipAddress, sizeof address);
         State& s = TheState();
         std::lock_guard<std::mutex> life(s.lifecycle);
         std::unique_lock<std::mutex> lock = Acquire(s);
         if (s.connected || s.scenario.faults.connectRefused) {
-            return kConnectFailed;
+            return CAN_CONNECT_FAILED;
         }
         for (size_t i = 0; i < s.bridges.size(); ++i) {
             const BridgeSpec& spec = s.bridges[i];
@@ -104,16 +100,16 @@ int CAN_Connect(uint32_t ipAddress) {
                 continue;
             }
             if (spec.connectionsInUse >= spec.connectionLimit) {
-                return kConnectFailed;
+                return CAN_CONNECT_FAILED;
             }
             StartThread(s);
             s.connected = true;
             s.bridge = i;
             ++s.connects;
             s.bus->Start(NowMs(s));
-            return kOk;
+            return CAN_OK;
         }
-        return kConnectFailed;
+        return CAN_CONNECT_FAILED;
     });
 }
 
@@ -121,99 +117,99 @@ int CAN_Disconnect() {
     ++TheState().disconnectCalls;
     // Joining the bench thread from itself would never return.
     if (OnBenchThread()) {
-        return kFailed;
+        return CAN_FAILED;
     }
-    return Guarded(kFailed, [] {
+    return Guarded(CAN_FAILED, [] {
         State& s = TheState();
         std::lock_guard<std::mutex> life(s.lifecycle);
         Acquire(s).unlock();
         if (!EndConnection(s)) {
-            return kFailed;
+            return CAN_FAILED;
         }
         std::lock_guard<std::mutex> lock(s.mutex);
         ++s.disconnects;
-        return kOk;
+        return CAN_OK;
     });
 }
 
 int CAN_EnumerateNodes(uint8_t* nodeTable) {
     if (!nodeTable) {
-        return kFailed;
+        return CAN_FAILED;
     }
-    return Guarded(kFailed, [&] {
+    return Guarded(CAN_FAILED, [&] {
         State& s = TheState();
         std::unique_lock<std::mutex> lock = Acquire(s);
         if (!BusReachable(s) || s.scenario.faults.enumerateNodesFails) {
-            return kFailed;
+            return CAN_FAILED;
         }
         s.bus->FillNodeTable(nodeTable);
-        return kOk;
+        return CAN_OK;
     });
 }
 
 int CAN_SetPDOBufferSize(int size) {
-    return Guarded(kFailed, [&] {
+    return Guarded(CAN_FAILED, [&] {
         State& s = TheState();
         std::unique_lock<std::mutex> lock = Acquire(s);
         if (!s.connected || s.scenario.faults.bufferSizeRefused) {
-            return kFailed;
+            return CAN_FAILED;
         }
-        return s.queue.SetCapacity(size) ? kOk : kFailed;
+        return s.queue.SetCapacity(size) ? CAN_OK : CAN_FAILED;
     });
 }
 
 // The secondary callback is required but never called: the bench raises no secondary events.
 int CAN_RegisterEvents(CAN_PdoEventProc onPdo, CAN_SecondaryEventProc onSecondary) {
     if (!onPdo || !onSecondary) {
-        return kFailed;
+        return CAN_FAILED;
     }
-    return Guarded(kFailed, [&] {
+    return Guarded(CAN_FAILED, [&] {
         State& s = TheState();
         {
             std::unique_lock<std::mutex> lock = Acquire(s);
             if (!s.connected || s.scenario.faults.registerEventsRefused) {
-                return kFailed;
+                return CAN_FAILED;
             }
             s.onPdo = onPdo;
             s.stalled = false;
         }
         s.wake.notify_all();
-        return kOk;
+        return CAN_OK;
     });
 }
 
 int CAN_RegisterPDO(CAN_PDO pdo) {
-    return Guarded(kFailed, [&] {
+    return Guarded(CAN_FAILED, [&] {
         State& s = TheState();
         std::unique_lock<std::mutex> lock = Acquire(s);
-        return s.connected && s.queue.Register(pdo.cobId) ? kOk : kFailed;
+        return s.connected && s.queue.Register(pdo.cobId) ? CAN_OK : CAN_FAILED;
     });
 }
 
 int CAN_GetPDO(CAN_PDO* pdo) {
     if (!pdo) {
-        return kFailed;
+        return CAN_FAILED;
     }
-    return Guarded(kFailed, [&] {
+    return Guarded(CAN_FAILED, [&] {
         State& s = TheState();
         std::unique_lock<std::mutex> lock = Acquire(s);
         if (!s.connected || !s.queue.Take(pdo)) {
-            return kFailed;
+            return CAN_FAILED;
         }
         if (s.queue.Waiting() == 0) {
             s.settled.notify_all();
         }
-        return kOk;
+        return CAN_OK;
     });
 }
 
 int CAN_TransmitPDO(CAN_PDO pdo) {
-    return Guarded(kFailed, [&] {
+    return Guarded(CAN_FAILED, [&] {
         State& s = TheState();
         {
             std::unique_lock<std::mutex> lock = Acquire(s);
             if (!BusReachable(s) || s.scenario.faults.transmitRefused || pdo.length > kMaxFrameBytes) {
-                return kFailed;
+                return CAN_FAILED;
             }
             s.transmitted.Add(pdo);
             if (s.scenario.echoTransmitted) {
@@ -221,15 +217,15 @@ int CAN_TransmitPDO(CAN_PDO pdo) {
             }
         }
         s.wake.notify_all();
-        return kOk;
+        return CAN_OK;
     });
 }
 
 int CAN_SDORead(int node, int index, int subIndex, void* buffer, int size, int* outValue) {
     if (!buffer || !outValue) {
-        return kFailed;
+        return CAN_FAILED;
     }
-    return Guarded(kFailed, [&] {
+    return Guarded(CAN_FAILED, [&] {
         State& s = TheState();
         std::unique_lock<std::mutex> lock = Acquire(s);
         uint8_t* bytes = static_cast<uint8_t*>(buffer);
@@ -241,12 +237,12 @@ int CAN_SDORead(int node, int index, int subIndex, void* buffer, int size, int* 
 
 int CAN_SDOWrite(int node, int index, int subIndex, void* data, int size, int* outValue) {
     if (!data || !outValue) {
-        return kFailed;
+        return CAN_FAILED;
     }
-    return Guarded(kFailed, [&] {
+    return Guarded(CAN_FAILED, [&] {
         State& s = TheState();
         const uint8_t* bytes = static_cast<const uint8_t*>(data);
-        int result = kFailed;
+        int result = CAN_FAILED;
         {
             std::unique_lock<std::mutex> lock = Acquire(s);
             const SdoOutcome outcome =
@@ -259,17 +255,17 @@ int CAN_SDOWrite(int node, int index, int subIndex, void* data, int size, int* o
 }
 
 int CAN_SetNodeState(int node, int state) {
-    return Guarded(kFailed, [&] {
+    return Guarded(CAN_FAILED, [&] {
         State& s = TheState();
         {
             std::unique_lock<std::mutex> lock = Acquire(s);
             if (!BusReachable(s) || !s.bus->SetNodeState(node, state, NowMs(s))) {
-                return kFailed;
+                return CAN_FAILED;
             }
             s.nodeStates.Add({node, state});
         }
         s.wake.notify_all();
-        return kOk;
+        return CAN_OK;
     });
 }
 

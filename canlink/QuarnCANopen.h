@@ -46,6 +46,12 @@ static_assert(offsetof(CAN_PDO, data) == 12, "data follows COB-ID, reserved word
 #endif
 
 enum { CAN_NODE_TABLE_SIZE = 128, CAN_NODE_PRESENT = 2 };
+// What the operations return: success, failure, and the -1 of a connect or bridge scan that
+// failed. Plain ints, as the operations return them.
+#define CAN_OK 1
+#define CAN_FAILED 0
+#define CAN_CONNECT_FAILED (-1)
+#define CAN_SCAN_FAILED (-1)
 
 typedef void(CAN_CALLCONV* CAN_PdoEventProc)(int count);
 typedef void(CAN_CALLCONV* CAN_SecondaryEventProc)(int event, int data);

@@ -8,11 +8,6 @@
 namespace tolvikcan {
 namespace {
 
-constexpr int kOk = 1;
-constexpr int kFailed = 0;
-constexpr int kConnectFailed = -1;
-constexpr int kScanFailed = -1;
-
 template <typename Body>
 int Guarded(int failure, Body&& body) noexcept {
     try {
@@ -31,7 +26,7 @@ int Conclude(const canopen::SdoResult& result, int* outValue) {
     if (outValue) {
         *outValue = static_cast<int>(result.value);
     }
-    return result.ok ? kOk : kFailed;
+    return result.ok ? CAN_OK : CAN_FAILED;
 }
 
 }  // namespace
@@ -47,16 +42,16 @@ std::shared_ptr<Session> Library::Current() {
 
 int Library::CAN_EnumerateBridges(CAN_BRIDGE_INFO* bridges, int capacity) {
     if (!bridges || capacity < 0) {
-        return kScanFailed;
+        return CAN_SCAN_FAILED;
     }
-    return Guarded(kScanFailed, [&] {
+    return Guarded(CAN_SCAN_FAILED, [&] {
         std::vector<AdapterSpec> named;
         std::string error;
         if (!ParseAdapterSpecs(m_adapters.named(), &named, &error)) {
             if (m_adapters.report) {
                 m_adapters.report(error);
             }
-            return kScanFailed;
+            return CAN_SCAN_FAILED;
         }
         const std::vector<BridgeIdentity> identities = BridgeIdentities(named);
         std::vector<Bridge> found;
@@ -77,20 +72,20 @@ int Library::CAN_EnumerateBridges(CAN_BRIDGE_INFO* bridges, int capacity) {
 }
 
 int Library::CAN_Connect(uint32_t ipAddress) {
-    return Guarded(kConnectFailed, [&] {
+    return Guarded(CAN_CONNECT_FAILED, [&] {
         std::unique_lock<std::mutex> lock(m_mutex);
         if (m_session) {
-            return kConnectFailed;
+            return CAN_CONNECT_FAILED;
         }
         const auto bridge = std::find_if(m_bridges.begin(), m_bridges.end(), [&](const Bridge& b) {
             return std::memcmp(b.identity.ip.data(), &ipAddress, sizeof ipAddress) == 0;
         });
         if (bridge == m_bridges.end()) {
-            return kConnectFailed;
+            return CAN_CONNECT_FAILED;
         }
         std::unique_ptr<canbus::FrameChannel> channel = m_adapters.channel(bridge->spec);
         if (!channel) {
-            return kConnectFailed;
+            return CAN_CONNECT_FAILED;
         }
         auto session = std::make_shared<Session>(std::move(channel), *m_adapters.clock);
         session->SetCallback(m_onPdo);
@@ -99,112 +94,112 @@ int Library::CAN_Connect(uint32_t ipAddress) {
             if (m_adapters.report) {
                 m_adapters.report(bridge->spec.Name() + ": " + error);
             }
-            return kConnectFailed;
+            return CAN_CONNECT_FAILED;
         }
         m_session = std::move(session);
-        return kOk;
+        return CAN_OK;
     });
 }
 
 int Library::CAN_Disconnect() {
-    return Guarded(kFailed, [&] {
+    return Guarded(CAN_FAILED, [&] {
         std::shared_ptr<Session> session;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             // Joining the dispatcher from inside its own callback would never return.
             if (!m_session || m_session->OnDispatcherThread()) {
-                return kFailed;
+                return CAN_FAILED;
             }
             session = std::move(m_session);
         }
         session->Close();
-        return kOk;
+        return CAN_OK;
     });
 }
 
 int Library::CAN_EnumerateNodes(uint8_t* nodeTable) {
     if (!nodeTable) {
-        return kFailed;
+        return CAN_FAILED;
     }
-    return Guarded(kFailed, [&] {
+    return Guarded(CAN_FAILED, [&] {
         const std::shared_ptr<Session> session = Current();
         std::bitset<canopen::kMaxNode + 1> present;
         if (!session || !session->Client().ScanNodes(&present)) {
-            return kFailed;
+            return CAN_FAILED;
         }
         for (int node = 0; node < CAN_NODE_TABLE_SIZE; ++node) {
             nodeTable[node] = present[static_cast<size_t>(node)] ? CAN_NODE_PRESENT : 0;
         }
-        return kOk;
+        return CAN_OK;
     });
 }
 
 int Library::CAN_SetPDOBufferSize(int size) {
-    return Guarded(kFailed, [&] {
+    return Guarded(CAN_FAILED, [&] {
         const std::shared_ptr<Session> session = Current();
-        return session && session->Client().Pdos().SetCapacity(size) ? kOk : kFailed;
+        return session && session->Client().Pdos().SetCapacity(size) ? CAN_OK : CAN_FAILED;
     });
 }
 
 int Library::CAN_RegisterEvents(CAN_PdoEventProc onPdo, CAN_SecondaryEventProc) {
     if (!onPdo) {
-        return kFailed;
+        return CAN_FAILED;
     }
     std::lock_guard<std::mutex> lock(m_mutex);
     m_onPdo = onPdo;
     if (m_session) {
         m_session->SetCallback(onPdo);
     }
-    return kOk;
+    return CAN_OK;
 }
 
 int Library::CAN_RegisterPDO(CAN_PDO pdo) {
-    return Guarded(kFailed, [&] {
+    return Guarded(CAN_FAILED, [&] {
         const std::shared_ptr<Session> session = Current();
-        return session && session->Client().RegisterPdo(pdo.cobId) ? kOk : kFailed;
+        return session && session->Client().RegisterPdo(pdo.cobId) ? CAN_OK : CAN_FAILED;
     });
 }
 
 int Library::CAN_GetPDO(CAN_PDO* pdo) {
     if (!pdo) {
-        return kFailed;
+        return CAN_FAILED;
     }
-    return Guarded(kFailed, [&] {
+    return Guarded(CAN_FAILED, [&] {
         const std::shared_ptr<Session> session = Current();
         canbus::CanFrame frame;
         if (!session || !session->Client().Pdos().Take(&frame)) {
-            return kFailed;
+            return CAN_FAILED;
         }
         *pdo = CAN_PDO{};
         pdo->cobId = frame.id;
         pdo->length = frame.length;
         std::copy_n(frame.data.begin(), frame.length, pdo->data);
-        return kOk;
+        return CAN_OK;
     });
 }
 
 int Library::CAN_TransmitPDO(CAN_PDO pdo) {
     if (pdo.cobId > canbus::kMaxStandardId || pdo.length > canbus::kMaxFrameBytes) {
-        return kFailed;
+        return CAN_FAILED;
     }
-    return Guarded(kFailed, [&] {
+    return Guarded(CAN_FAILED, [&] {
         const std::shared_ptr<Session> session = Current();
         canbus::CanFrame frame;
         frame.id = pdo.cobId;
         frame.length = static_cast<uint8_t>(pdo.length);
         std::copy_n(pdo.data, frame.length, frame.data.begin());
-        return session && session->Client().TransmitPdo(frame) ? kOk : kFailed;
+        return session && session->Client().TransmitPdo(frame) ? CAN_OK : CAN_FAILED;
     });
 }
 
 int Library::CAN_SDORead(int node, int index, int subIndex, void* buffer, int size, int* outValue) {
     if (!ValidObject(node, index, subIndex) || !buffer || size <= 0) {
-        return kFailed;
+        return CAN_FAILED;
     }
-    return Guarded(kFailed, [&] {
+    return Guarded(CAN_FAILED, [&] {
         const std::shared_ptr<Session> session = Current();
         if (!session) {
-            return kFailed;
+            return CAN_FAILED;
         }
         return Conclude(session->Client().Upload(static_cast<uint8_t>(node), static_cast<uint16_t>(index),
                                                  static_cast<uint8_t>(subIndex), static_cast<uint8_t*>(buffer),
@@ -215,12 +210,12 @@ int Library::CAN_SDORead(int node, int index, int subIndex, void* buffer, int si
 
 int Library::CAN_SDOWrite(int node, int index, int subIndex, void* data, int size, int* outValue) {
     if (!ValidObject(node, index, subIndex) || !data || size <= 0) {
-        return kFailed;
+        return CAN_FAILED;
     }
-    return Guarded(kFailed, [&] {
+    return Guarded(CAN_FAILED, [&] {
         const std::shared_ptr<Session> session = Current();
         if (!session) {
-            return kFailed;
+            return CAN_FAILED;
         }
         return Conclude(session->Client().Download(static_cast<uint8_t>(node), static_cast<uint16_t>(index),
                                                    static_cast<uint8_t>(subIndex), static_cast<const uint8_t*>(data),
@@ -232,11 +227,11 @@ int Library::CAN_SDOWrite(int node, int index, int subIndex, void* data, int siz
 int Library::CAN_SetNodeState(int node, int state) {
     const std::optional<uint8_t> command = NmtCommandForState(state);
     if (!command || node < 1 || node > canopen::kMaxNode) {
-        return kFailed;
+        return CAN_FAILED;
     }
-    return Guarded(kFailed, [&] {
+    return Guarded(CAN_FAILED, [&] {
         const std::shared_ptr<Session> session = Current();
-        return session && session->Client().SendNmt(*command, static_cast<uint8_t>(node)) ? kOk : kFailed;
+        return session && session->Client().SendNmt(*command, static_cast<uint8_t>(node)) ? CAN_OK : CAN_FAILED;
     });
 }
 
