@@ -24,29 +24,32 @@ bool Has(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
+struct ClassSearch {
+    DWORD processId;
+    const char* className;
+    const std::function<bool(HWND)>* match;
+    HWND found;
+};
+
+// An EnumWindows callback: a named function, as 32-bit Windows calls it with stdcall.
+BOOL CALLBACK MatchClass(HWND window, LPARAM context) {
+    auto* s = reinterpret_cast<ClassSearch*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (owner == s->processId && IsWindowVisible(window) && std::string(name) == s->className &&
+        (*s->match)(window)) {
+        s->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // A visible top-level window of the process of this class for which `match` holds.
 HWND FindProcessWindow(DWORD processId, const char* className, const std::function<bool(HWND)>& match) {
-    struct Search {
-        DWORD processId;
-        const char* className;
-        const std::function<bool(HWND)>* match;
-        HWND found;
-    } search{processId, className, &match, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(context);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            char name[64] = {};
-            GetClassNameA(window, name, sizeof name);
-            if (owner == s->processId && IsWindowVisible(window) && std::string(name) == s->className &&
-                (*s->match)(window)) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ClassSearch search{processId, className, &match, nullptr};
+    EnumWindows(MatchClass, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
