@@ -151,7 +151,8 @@ void CHListBox::updateGeometries() {
 
 void CHListBox::resizeEvent(QResizeEvent* event) {
     const QRect current = visualRect(currentIndex());
-    const bool shown = current.isValid() && current.top() >= 0 && current.bottom() < event->oldSize().height();
+    const bool shown =
+        current.isValid() && current.top() >= 0 && current.bottom() < event->oldSize().height();
     QAbstractItemView::resizeEvent(event);
     if (shown && current.bottom() >= viewport()->height()) {
         scrollTo(currentIndex());
@@ -233,15 +234,16 @@ void CHListBox::setSelection(const QRect& rect, QItemSelectionModel::SelectionFl
         selectionModel()->select(QItemSelection(), command);
         return;
     }
-    selectionModel()->select(QItemSelection(m_model.index(RowAt(area.top())), m_model.index(RowAt(area.bottom()))),
-                             command);
+    selectionModel()->select(
+        QItemSelection(m_model.index(RowAt(area.top())), m_model.index(RowAt(area.bottom()))), command);
 }
 
 QRegion CHListBox::visualRegionForSelection(const QItemSelection& selection) const {
     QRegion region;
     for (const QItemSelectionRange& range : selection) {
         if (range.isValid() && range.model() == &m_model) {
-            region += visualRect(m_model.index(range.top())).united(visualRect(m_model.index(range.bottom())));
+            region +=
+                visualRect(m_model.index(range.top())).united(visualRect(m_model.index(range.bottom())));
         }
     }
     return region.intersected(viewport()->rect());

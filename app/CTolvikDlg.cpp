@@ -9,10 +9,10 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMetaObject>
-#include <QStringList>
 #include <QPaintEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStringList>
 #include <QThread>
 #include <algorithm>
 
@@ -240,7 +240,8 @@ bool CTolvikDlg::IsGuiThread() const {
 
 void CTolvikDlg::WakeGuiThread() {
     // Dropped with the dialog: changes still queued for a dialog that is gone are not run.
-    QMetaObject::invokeMethod(this, [this] { ApplyPending(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { ApplyPending(); }, Qt::QueuedConnection);
 }
 
 void CTolvikDlg::AppendLines(const std::vector<std::string>& lines) {

@@ -65,8 +65,8 @@ void StatusLogMenu::CopyAll() {
 void StatusLogMenu::SaveAs() {
     const QString suggested = QDir::home().filePath(QString::fromStdString(statuslog::SuggestedFileName()));
     const QString path =
-        QFileDialog::getSaveFileName(m_log->window(), QString::fromLatin1(statuslog::kSaveDialogTitle), suggested,
-                                     QStringLiteral("Text files (*.txt);;All files (*)"));
+        QFileDialog::getSaveFileName(m_log->window(), QString::fromLatin1(statuslog::kSaveDialogTitle),
+                                     suggested, QStringLiteral("Text files (*.txt);;All files (*)"));
     if (!path.isEmpty()) {
         SaveTo(path);
     }

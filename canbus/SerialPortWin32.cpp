@@ -19,8 +19,8 @@ public:
     ~Win32SerialPort() override { Close(); }
 
     bool Open(const std::string& device, std::string* error) override {
-        m_port = ::CreateFileA(DevicePath(device).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                               FILE_FLAG_OVERLAPPED, nullptr);
+        m_port = ::CreateFileA(DevicePath(device).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
         if (m_port == INVALID_HANDLE_VALUE) {
             return Fail(device + ": cannot open (error " + std::to_string(::GetLastError()) + ")", error);
         }

@@ -57,14 +57,22 @@ std::string EncodeFrame(const CanFrame& frame) {
 
 std::optional<std::string> BitrateCommand(int bitsPerSecond) {
     switch (bitsPerSecond) {
-    case 10000: return "S0\r";
-    case 20000: return "S1\r";
-    case 50000: return "S2\r";
-    case 125000: return "S4\r";
-    case 250000: return "S5\r";
-    case 500000: return "S6\r";
-    case 1000000: return "S8\r";
-    default: return std::nullopt;
+        case 10000:
+            return "S0\r";
+        case 20000:
+            return "S1\r";
+        case 50000:
+            return "S2\r";
+        case 125000:
+            return "S4\r";
+        case 250000:
+            return "S5\r";
+        case 500000:
+            return "S6\r";
+        case 1000000:
+            return "S8\r";
+        default:
+            return std::nullopt;
     }
 }
 
@@ -74,11 +82,19 @@ std::optional<CanFrame> DecodeFrame(const char* line, size_t length) {
     }
     CanFrame frame;
     switch (line[0]) {
-    case 't': break;
-    case 'T': frame.extended = true; break;
-    case 'r': frame.remote = true; break;
-    case 'R': frame.extended = frame.remote = true; break;
-    default: return std::nullopt;
+        case 't':
+            break;
+        case 'T':
+            frame.extended = true;
+            break;
+        case 'r':
+            frame.remote = true;
+            break;
+        case 'R':
+            frame.extended = frame.remote = true;
+            break;
+        default:
+            return std::nullopt;
     }
     const size_t idDigits = frame.extended ? 8 : 3;
     size_t at = 1;

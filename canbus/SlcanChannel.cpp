@@ -111,7 +111,8 @@ bool SlcanChannel::Open(FrameSink& sink, std::string* error) {
     }
     const auto rate = slcan::BitrateCommand(m_bitsPerSecond);
     if (!rate) {
-        return fail("bit rate " + std::to_string(m_bitsPerSecond) + " has no command every slcan adapter reads alike");
+        return fail("bit rate " + std::to_string(m_bitsPerSecond) +
+                    " has no command every slcan adapter reads alike");
     }
     if (!m_port->Open(m_device, error)) {
         return false;
@@ -194,7 +195,8 @@ SlcanChannel::Counters SlcanChannel::Count() const {
     if (!m_intake) {
         return {};
     }
-    return {m_intake->acks.load(), m_intake->errors.load(), m_intake->unknown.load(), m_intake->overlong.load()};
+    return {m_intake->acks.load(), m_intake->errors.load(), m_intake->unknown.load(),
+            m_intake->overlong.load()};
 }
 
 }  // namespace canbus

@@ -85,7 +85,8 @@ std::vector<CanFrame> VirtualChannel::Sent() const {
 void VirtualChannel::ReaderLoop() {
     std::unique_lock<std::mutex> lock(m_bus.m_mutex);
     for (;;) {
-        m_wake.wait(lock, [this] { return m_stopping || !m_queue.empty() || (m_vanished && !m_lostReported); });
+        m_wake.wait(lock,
+                    [this] { return m_stopping || !m_queue.empty() || (m_vanished && !m_lostReported); });
         if (m_stopping) {
             return;
         }
@@ -116,8 +117,8 @@ Milliseconds VirtualBus::Now() const {
     return m_now;
 }
 
-bool VirtualBus::WaitFor(std::unique_lock<std::mutex>& lock, std::condition_variable& cv, Milliseconds timeout,
-                         const std::function<bool()>& ready) {
+bool VirtualBus::WaitFor(std::unique_lock<std::mutex>& lock, std::condition_variable& cv,
+                         Milliseconds timeout, const std::function<bool()>& ready) {
     const Milliseconds deadline = Now() + timeout;
     while (!ready()) {
         if (Idle()) {

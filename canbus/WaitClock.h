@@ -16,8 +16,8 @@ public:
     virtual ~WaitClock() = default;
     virtual Milliseconds Now() const = 0;
     // With `lock` held, waits on `cv` until `ready()` or until `timeout` has passed; returns ready().
-    virtual bool WaitFor(std::unique_lock<std::mutex>& lock, std::condition_variable& cv, Milliseconds timeout,
-                         const std::function<bool()>& ready) = 0;
+    virtual bool WaitFor(std::unique_lock<std::mutex>& lock, std::condition_variable& cv,
+                         Milliseconds timeout, const std::function<bool()>& ready) = 0;
 };
 
 class SteadyWaitClock final : public WaitClock {

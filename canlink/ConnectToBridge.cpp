@@ -9,8 +9,8 @@
 
 #include "canlink/BridgeLibrary.h"
 #include "canlink/DefaultBridge.h"
-#include "canlink/LookUpBridgeMac.h"
 #include "canlink/LinkSession.h"
+#include "canlink/LookUpBridgeMac.h"
 #include "canlink/RemoteProtocol.h"
 #include "port/StatusSink.h"
 
@@ -90,9 +90,10 @@ void ConnectToBridge(StatusSink& status, LinkSession& link, CAN_PdoEventProc onP
     const int chosen = count > 0 ? ChooseBridge(status, bridges.data(), count, macFound, mac) : -1;
     if (chosen < 0) {
         const std::string text =
-            macFound ? fmt::format("Bridge with MAC: {:02X}-{:02X}-{:02X}-{:02X}-{:02X}-{:02X} not found. Check "
-                                   "connections and power.",
-                                   mac[0], mac[1], mac[2], mac[3], mac[4], mac[5])
+            macFound ? fmt::format(
+                           "Bridge with MAC: {:02X}-{:02X}-{:02X}-{:02X}-{:02X}-{:02X} not found. Check "
+                           "connections and power.",
+                           mac[0], mac[1], mac[2], mac[3], mac[4], mac[5])
                      : fmt::format("Bridge with IPaddress: {} not found. Check connections and power.",
                                    kDefaultBridgeAddressText);
         Fail(status, link, text.c_str());

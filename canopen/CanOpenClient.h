@@ -40,7 +40,8 @@ struct SdoResult {
 
 class CanOpenClient final : public canbus::FrameSink {
 public:
-    CanOpenClient(canbus::FrameChannel& channel, canbus::WaitClock& clock) : m_channel(channel), m_clock(clock) {}
+    CanOpenClient(canbus::FrameChannel& channel, canbus::WaitClock& clock)
+        : m_channel(channel), m_clock(clock) {}
 
     void OnFrame(const canbus::CanFrame& frame) override;
     void OnLinkLost() override;

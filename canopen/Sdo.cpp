@@ -29,12 +29,18 @@ uint32_t GetU32(const Payload& frame) {
 
 Response Classify(const Payload& frame) {
     switch (frame[0] >> 5) {
-    case 0: return Response::UploadSegment;
-    case 1: return Response::DownloadSegment;
-    case 2: return Response::UploadInitiate;
-    case 3: return Response::DownloadInitiate;
-    case 4: return Response::Abort;
-    default: return Response::Other;
+        case 0:
+            return Response::UploadSegment;
+        case 1:
+            return Response::DownloadSegment;
+        case 2:
+            return Response::UploadInitiate;
+        case 3:
+            return Response::DownloadInitiate;
+        case 4:
+            return Response::Abort;
+        default:
+            return Response::Other;
     }
 }
 

@@ -18,7 +18,9 @@ auto Initiated(sdo::Response expected, uint16_t index, uint8_t subIndex) {
 
 // Mid-transfer the server may send only the segment response: anything else breaks the protocol.
 auto Segmented(sdo::Response expected) {
-    return [=](sdo::Response kind, const sdo::Payload&) { return kind == expected ? Verdict::Accept : Verdict::Reject; };
+    return [=](sdo::Response kind, const sdo::Payload&) {
+        return kind == expected ? Verdict::Accept : Verdict::Reject;
+    };
 }
 
 }  // namespace
@@ -77,16 +79,21 @@ SdoResult CanOpenClient::AbortTransfer(uint8_t node, uint16_t index, uint8_t sub
 
 SdoResult CanOpenClient::Fail(uint8_t node, uint16_t index, uint8_t subIndex, const Step& step) {
     switch (step.outcome) {
-    case Outcome::Aborted: return {false, sdo::AbortCode(step.frame)};
-    case Outcome::TimedOut: return AbortTransfer(node, index, subIndex, sdo::kAbortTimeout);
-    case Outcome::Broken: return AbortTransfer(node, index, subIndex, sdo::kAbortCommand);
-    case Outcome::LinkDown:
-    case Outcome::Done: break;
+        case Outcome::Aborted:
+            return {false, sdo::AbortCode(step.frame)};
+        case Outcome::TimedOut:
+            return AbortTransfer(node, index, subIndex, sdo::kAbortTimeout);
+        case Outcome::Broken:
+            return AbortTransfer(node, index, subIndex, sdo::kAbortCommand);
+        case Outcome::LinkDown:
+        case Outcome::Done:
+            break;
     }
     return {false, 0};
 }
 
-SdoResult CanOpenClient::Upload(uint8_t node, uint16_t index, uint8_t subIndex, uint8_t* buffer, size_t size) {
+SdoResult CanOpenClient::Upload(uint8_t node, uint16_t index, uint8_t subIndex, uint8_t* buffer,
+                                size_t size) {
     if (node < 1 || node > kMaxNode || !buffer || size == 0) {
         return {false, 0};
     }
@@ -99,10 +106,11 @@ SdoResult CanOpenClient::Upload(uint8_t node, uint16_t index, uint8_t subIndex, 
     return result;
 }
 
-SdoResult CanOpenClient::UploadOnce(uint8_t node, uint16_t index, uint8_t subIndex, uint8_t* buffer, size_t size,
-                                    bool* timedOut) {
+SdoResult CanOpenClient::UploadOnce(uint8_t node, uint16_t index, uint8_t subIndex, uint8_t* buffer,
+                                    size_t size, bool* timedOut) {
     // The answer to this request, not a late one to an earlier request for another object.
-    const Step start = Exchange(node, index, subIndex, sdo::UploadInitiate(index, subIndex), Initiated(sdo::Response::UploadInitiate, index, subIndex));
+    const Step start = Exchange(node, index, subIndex, sdo::UploadInitiate(index, subIndex),
+                                Initiated(sdo::Response::UploadInitiate, index, subIndex));
     *timedOut = start.outcome == Outcome::TimedOut;
     if (start.outcome != Outcome::Done) {
         return Fail(node, index, subIndex, start);
@@ -120,7 +128,8 @@ SdoResult CanOpenClient::UploadOnce(uint8_t node, uint16_t index, uint8_t subInd
         bool toggle = false;
         uint32_t total = 0;
         for (;;) {
-            const Step step = Exchange(node, index, subIndex, sdo::UploadSegment(toggle), Segmented(sdo::Response::UploadSegment));
+            const Step step = Exchange(node, index, subIndex, sdo::UploadSegment(toggle),
+                                       Segmented(sdo::Response::UploadSegment));
             if (step.outcome != Outcome::Done) {
                 // A silent server mid-transfer is not asked again: the retry is for lost requests.
                 return Fail(node, index, subIndex, step);
@@ -156,7 +165,8 @@ SdoResult CanOpenClient::Download(uint8_t node, uint16_t index, uint8_t subIndex
     const sdo::Payload request =
         expedited ? sdo::DownloadExpedited(index, subIndex, data, static_cast<uint8_t>(size))
                   : sdo::DownloadInitiate(index, subIndex, static_cast<uint32_t>(size));
-    const Step start = Exchange(node, index, subIndex, request, Initiated(sdo::Response::DownloadInitiate, index, subIndex));
+    const Step start =
+        Exchange(node, index, subIndex, request, Initiated(sdo::Response::DownloadInitiate, index, subIndex));
     if (start.outcome != Outcome::Done) {
         return Fail(node, index, subIndex, start);
     }
@@ -167,8 +177,9 @@ SdoResult CanOpenClient::Download(uint8_t node, uint16_t index, uint8_t subIndex
     for (size_t sent = 0; sent < size;) {
         const auto count = static_cast<uint8_t>(std::min<size_t>(7, size - sent));
         const bool last = sent + count == size;
-        const Step step = Exchange(node, index, subIndex, sdo::DownloadSegment(toggle, data + sent, count, last),
-                                   Segmented(sdo::Response::DownloadSegment));
+        const Step step =
+            Exchange(node, index, subIndex, sdo::DownloadSegment(toggle, data + sent, count, last),
+                     Segmented(sdo::Response::DownloadSegment));
         if (step.outcome != Outcome::Done) {
             return Fail(node, index, subIndex, step);
         }

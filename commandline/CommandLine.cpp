@@ -58,7 +58,8 @@ CommandLine Failure(const std::string& message) {
 
 // One option's entry: its names in a column as wide as the widest, then the description wrapped
 // at word boundaries within the line width.
-void AppendHelpEntry(std::string* help, const std::string& names, size_t column, const std::string& description) {
+void AppendHelpEntry(std::string* help, const std::string& names, size_t column,
+                     const std::string& description) {
     std::string line = "  " + names;
     line.resize(column, ' ');
     size_t start = 0;
@@ -90,7 +91,8 @@ std::string HelpText(const std::string& program) {
     }
     entries.push_back({std::string("--") + kAdapter + " <SPEC>", kAdapterDescription});
     for (const FileOption& option : kFileOptions) {
-        entries.push_back({std::string("--") + option.name + " <" + option.valueName + ">", option.description});
+        entries.push_back(
+            {std::string("--") + option.name + " <" + option.valueName + ">", option.description});
     }
     size_t widest = 0;
     for (const Entry& entry : entries) {
@@ -131,7 +133,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         const size_t equals = body.find('=');
         const std::string name = body.substr(0, equals);
         const std::string typed = argument.substr(0, argument.size() - body.size()) + name;
-        if (name == kHelp.name || name == kHelp.shortName || name == kVersion.name || name == kVersion.shortName) {
+        if (name == kHelp.name || name == kHelp.shortName || name == kVersion.name ||
+            name == kVersion.shortName) {
             if (equals != std::string::npos) {
                 return Failure("Unexpected value after '" + typed + "'.");
             }
@@ -166,8 +169,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     CommandLine line;
     if (help || version) {
         line.run = false;
-        line.output = help ? HelpText(arguments.empty() ? "tolvik" : arguments.front())
-                           : "Tolvik " TOLVIK_VERSION "\n";
+        line.output =
+            help ? HelpText(arguments.empty() ? "tolvik" : arguments.front()) : "Tolvik " TOLVIK_VERSION "\n";
         return line;
     }
     for (size_t i = 0; i < std::size(kFileOptions); ++i) {

@@ -1,7 +1,8 @@
 // The program's command line, for both front ends: --help, --version, the files the environment
 // variables TOLVIK_BENCH_SCENARIO, TOLVIK_BRIDGE_LIBRARY (and, where the registry is read from an
-// export, TOLVIK_REGISTRY) otherwise name, and the CAN adapters (--adapter, else TOLVIK_CAN_ADAPTER). Arguments are the system's own bytes:
-// Linux's as given, Windows' in the ANSI code page the rest of the program opens files with.
+// export, TOLVIK_REGISTRY) otherwise name, and the CAN adapters (--adapter, else TOLVIK_CAN_ADAPTER).
+// Arguments are the system's own bytes: Linux's as given, Windows' in the ANSI code page the rest of the
+// program opens files with.
 #pragma once
 
 #include <string>

@@ -49,7 +49,8 @@ std::string CanAdapterLibrary() {
     const size_t slash = folder.find_last_of("\\/");
     folder.resize(slash == std::string::npos ? 0 : slash + 1);
     const std::string beside = folder + "tolvikcan.dll";
-    return GetFileAttributesA(beside.c_str()) != INVALID_FILE_ATTRIBUTES ? beside : folder + "CAN\\tolvikcan.dll";
+    return GetFileAttributesA(beside.c_str()) != INVALID_FILE_ATTRIBUTES ? beside
+                                                                         : folder + "CAN\\tolvikcan.dll";
 }
 
 void SetEnvironment(const char* name, const std::string& value) {
@@ -80,8 +81,9 @@ std::string CanAdapterLibrary() {
     std::error_code error;
     const std::filesystem::path folder = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
     const std::filesystem::path beside = folder / "libtolvikcan.so";
-    return (std::filesystem::exists(beside, error) ? beside
-                                                   : folder / TOLVIK_INSTALLED_PRIVATE_DIR / "libtolvikcan.so")
+    return (std::filesystem::exists(beside, error)
+                ? beside
+                : folder / TOLVIK_INSTALLED_PRIVATE_DIR / "libtolvikcan.so")
         .lexically_normal()
         .string();
 }

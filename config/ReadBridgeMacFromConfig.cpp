@@ -129,8 +129,7 @@ bool FindHardwareConfigFile(StatusSink& dlg, const char* dataDir, PathText& path
 
 }  // namespace
 
-int ReadBridgeMacFromConfig(StatusSink& dlg, const char* installDir, const char* dataDir,
-                            uint8_t mac[6]) {
+int ReadBridgeMacFromConfig(StatusSink& dlg, const char* installDir, const char* dataDir, uint8_t mac[6]) {
     PathText path;
     if (!FindSystemInfoFile(dlg, installDir, dataDir, path) || !FindHardwareConfigFile(dlg, dataDir, path)) {
         return 0;

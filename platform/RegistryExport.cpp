@@ -110,8 +110,8 @@ private:
     }
 
     std::string* m_text;
-    std::size_t m_at = 0;  // where the next line of 8-bit text begins
-    std::string m_bytes;   // the file, when it is UTF-16
+    std::size_t m_at = 0;     // where the next line of 8-bit text begins
+    std::string m_bytes;      // the file, when it is UTF-16
     std::string_view m_rest;  // what is left of it to convert
     bool m_utf16 = false;
 };
@@ -296,9 +296,9 @@ void RegistryExport::Read(std::string bytes) {
             }
             const char* text = m_text.data();
             places.push_back({static_cast<std::uint32_t>(name.data() - text),
-                                         static_cast<std::uint32_t>(value.data() - text),
-                                         static_cast<std::uint16_t>(name.size()),
-                                         static_cast<std::uint16_t>(value.size())});
+                              static_cast<std::uint32_t>(value.data() - text),
+                              static_cast<std::uint16_t>(name.size()),
+                              static_cast<std::uint16_t>(value.size())});
         }
     }
 }

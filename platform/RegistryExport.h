@@ -94,7 +94,7 @@ private:
     // The export as UTF-8 text, line ends and all; names and values are unescaped where they lie.
     std::string m_text;
     std::unordered_map<std::string, RegistryValues> m_keys;  // by folded full name, as listed
-    std::vector<std::string> m_names;  // every listed name folded, cut ones too; sorted after the read
+    std::vector<std::string> m_names;    // every listed name folded, cut ones too; sorted after the read
     RegistryValues m_noValues{&m_text};  // of a key listed only through its subkeys
 };
 

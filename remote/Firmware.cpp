@@ -25,8 +25,8 @@ constexpr int kFirstWirelessMajor = 4;
 std::string_view ReadVersionText(char (&buffer)[kVersionTextSize]) {
     std::memset(buffer, 0, sizeof buffer);
     int unused = 0;
-    if (Bridge().CAN_SDORead(kBaseRemoteNode, kSoftwareVersionObject, kSoftwareVersionSubIndex, buffer, sizeof buffer, &unused) !=
-        1) {
+    if (Bridge().CAN_SDORead(kBaseRemoteNode, kSoftwareVersionObject, kSoftwareVersionSubIndex, buffer,
+                             sizeof buffer, &unused) != 1) {
         return {};
     }
     return std::string_view(buffer, strnlen(buffer, sizeof buffer));

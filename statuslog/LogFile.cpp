@@ -63,9 +63,9 @@ bool SaveNative(const std::filesystem::path& target, const std::string& text, st
     std::filesystem::path temporary;
     HANDLE file = INVALID_HANDLE_VALUE;
     for (unsigned attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
-        temporary = folder / (L"~" + target.filename().wstring() + L"." +
-                              std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(attempt) +
-                              L".tmp");
+        temporary =
+            folder / (L"~" + target.filename().wstring() + L"." + std::to_wstring(GetCurrentProcessId()) +
+                      L"-" + std::to_wstring(attempt) + L".tmp");
         file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_TEMPORARY, nullptr);
         if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) {
@@ -90,7 +90,8 @@ bool SaveNative(const std::filesystem::path& target, const std::string& text, st
     if (ok) {
         // The file keeps its ordinary attributes once it is the log.
         SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ok = MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        ok = MoveFileExW(temporary.c_str(), target.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
         failure = ok ? 0 : GetLastError();
     }
     if (!ok) {

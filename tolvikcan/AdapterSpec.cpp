@@ -34,7 +34,8 @@ bool ParseOne(const std::string& entry, AdapterSpec* spec, std::string* error) {
         return fail("unknown kind '" + kind + "' (socketcan or slcan)");
     }
     const auto comma = entry.find(',', colon + 1);
-    spec->device = entry.substr(colon + 1, comma == std::string::npos ? std::string::npos : comma - colon - 1);
+    spec->device =
+        entry.substr(colon + 1, comma == std::string::npos ? std::string::npos : comma - colon - 1);
     if (spec->device.empty()) {
         return fail("no device");
     }
@@ -49,8 +50,10 @@ bool ParseOne(const std::string& entry, AdapterSpec* spec, std::string* error) {
     const std::string value = option.substr(prefix.size());
     int rate = 0;
     const auto [end, status] = std::from_chars(value.data(), value.data() + value.size(), rate);
-    if (status != std::errc() || end != value.data() + value.size() || std::find(std::begin(kRates), std::end(kRates), rate) == std::end(kRates)) {
-        return fail("bit rate '" + value + "' is not one of 10000, 20000, 50000, 125000, 250000, 500000, 800000, 1000000");
+    if (status != std::errc() || end != value.data() + value.size() ||
+        std::find(std::begin(kRates), std::end(kRates), rate) == std::end(kRates)) {
+        return fail("bit rate '" + value +
+                    "' is not one of 10000, 20000, 50000, 125000, 250000, 500000, 800000, 1000000");
     }
     if (spec->kind == AdapterSpec::Kind::SocketCan) {
         return fail("a SocketCAN interface takes its bit rate from 'ip link set ... type can bitrate N'");
@@ -91,7 +94,8 @@ bool ParseAdapterSpecs(const std::string& text, std::vector<AdapterSpec>* specs,
             specs->clear();
             return false;
         }
-        if (std::any_of(specs->begin(), specs->end(), [&](const AdapterSpec& s) { return s.Name() == spec.Name(); })) {
+        if (std::any_of(specs->begin(), specs->end(),
+                        [&](const AdapterSpec& s) { return s.Name() == spec.Name(); })) {
             *error = "adapter '" + spec.Name() + "' is named twice";
             specs->clear();
             return false;
@@ -106,8 +110,12 @@ std::vector<BridgeIdentity> BridgeIdentities(const std::vector<AdapterSpec>& spe
     for (const AdapterSpec& spec : specs) {
         const uint32_t h = Fnv1a(spec.Name());
         BridgeIdentity id;
-        id.mac = {0x02, 0x00, static_cast<uint8_t>(h >> 24), static_cast<uint8_t>(h >> 16),
-                  static_cast<uint8_t>(h >> 8), static_cast<uint8_t>(h)};
+        id.mac = {0x02,
+                  0x00,
+                  static_cast<uint8_t>(h >> 24),
+                  static_cast<uint8_t>(h >> 16),
+                  static_cast<uint8_t>(h >> 8),
+                  static_cast<uint8_t>(h)};
         uint32_t host = (h >> 8) % 254 * 256 + (h & 0xFF);
         const auto taken = [&](uint32_t candidate) {
             return std::any_of(identities.begin(), identities.end(), [&](const BridgeIdentity& other) {

@@ -202,8 +202,8 @@ int Library::CAN_SDORead(int node, int index, int subIndex, void* buffer, int si
             return CAN_FAILED;
         }
         return Conclude(session->Client().Upload(static_cast<uint8_t>(node), static_cast<uint16_t>(index),
-                                                 static_cast<uint8_t>(subIndex), static_cast<uint8_t*>(buffer),
-                                                 static_cast<size_t>(size)),
+                                                 static_cast<uint8_t>(subIndex),
+                                                 static_cast<uint8_t*>(buffer), static_cast<size_t>(size)),
                         outValue);
     });
 }
@@ -217,10 +217,11 @@ int Library::CAN_SDOWrite(int node, int index, int subIndex, void* data, int siz
         if (!session) {
             return CAN_FAILED;
         }
-        return Conclude(session->Client().Download(static_cast<uint8_t>(node), static_cast<uint16_t>(index),
-                                                   static_cast<uint8_t>(subIndex), static_cast<const uint8_t*>(data),
-                                                   static_cast<size_t>(size)),
-                        outValue);
+        return Conclude(
+            session->Client().Download(static_cast<uint8_t>(node), static_cast<uint16_t>(index),
+                                       static_cast<uint8_t>(subIndex), static_cast<const uint8_t*>(data),
+                                       static_cast<size_t>(size)),
+            outValue);
     });
 }
 
@@ -231,7 +232,8 @@ int Library::CAN_SetNodeState(int node, int state) {
     }
     return Guarded(CAN_FAILED, [&] {
         const std::shared_ptr<Session> session = Current();
-        return session && session->Client().SendNmt(*command, static_cast<uint8_t>(node)) ? CAN_OK : CAN_FAILED;
+        return session && session->Client().SendNmt(*command, static_cast<uint8_t>(node)) ? CAN_OK
+                                                                                          : CAN_FAILED;
     });
 }
 

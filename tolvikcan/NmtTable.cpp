@@ -4,10 +4,14 @@ namespace tolvikcan {
 
 std::optional<uint8_t> NmtCommandForState(int state) {
     switch (state) {
-    case 1: return 0x01;
-    case 2: return 0x02;
-    case 3: return 0x80;
-    default: return std::nullopt;
+        case 1:
+            return 0x01;
+        case 2:
+            return 0x02;
+        case 3:
+            return 0x80;
+        default:
+            return std::nullopt;
     }
 }
 

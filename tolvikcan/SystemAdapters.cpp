@@ -30,7 +30,8 @@ Adapters SystemAdapters() {
     };
     adapters.channel = [](const AdapterSpec& spec) -> std::unique_ptr<canbus::FrameChannel> {
         if (spec.kind == AdapterSpec::Kind::Slcan) {
-            return std::make_unique<canbus::SlcanChannel>(canbus::NewSystemSerialPort(), spec.device, spec.bitrate);
+            return std::make_unique<canbus::SlcanChannel>(canbus::NewSystemSerialPort(), spec.device,
+                                                          spec.bitrate);
         }
 #ifdef __linux__
         return std::make_unique<canbus::SocketCanChannel>(spec.device);
@@ -39,7 +40,9 @@ Adapters SystemAdapters() {
 #endif
     };
     adapters.clock = &clock;
-    adapters.report = [](const std::string& message) { std::fprintf(stderr, "tolvikcan: %s\n", message.c_str()); };
+    adapters.report = [](const std::string& message) {
+        std::fprintf(stderr, "tolvikcan: %s\n", message.c_str());
+    };
     return adapters;
 }
 

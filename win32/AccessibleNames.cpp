@@ -41,7 +41,9 @@ public:
         // Enumerating children and finding the window are the standard object's.
         return m_standard->QueryInterface(id, object);
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_references)); }
+    ULONG STDMETHODCALLTYPE AddRef() override {
+        return static_cast<ULONG>(InterlockedIncrement(&m_references));
+    }
     ULONG STDMETHODCALLTYPE Release() override {
         const LONG left = InterlockedDecrement(&m_references);
         if (left == 0) {
@@ -51,7 +53,9 @@ public:
     }
 
     // IDispatch
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return m_standard->GetTypeInfoCount(count); }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        return m_standard->GetTypeInfoCount(count);
+    }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override {
         return m_standard->GetTypeInfo(index, locale, info);
     }
@@ -59,8 +63,9 @@ public:
                                             DISPID* ids) override {
         return m_standard->GetIDsOfNames(id, names, count, locale, ids);
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID id, LCID locale, WORD flags, DISPPARAMS* parameters,
-                                     VARIANT* result, EXCEPINFO* exception, UINT* argument) override {
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID id, LCID locale, WORD flags,
+                                     DISPPARAMS* parameters, VARIANT* result, EXCEPINFO* exception,
+                                     UINT* argument) override {
         return m_standard->Invoke(member, id, locale, flags, parameters, result, exception, argument);
     }
 
@@ -74,8 +79,12 @@ public:
     }
 
     // IAccessible: the rest is the standard object's
-    HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override { return m_standard->get_accParent(parent); }
-    HRESULT STDMETHODCALLTYPE get_accChildCount(LONG* count) override { return m_standard->get_accChildCount(count); }
+    HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
+        return m_standard->get_accParent(parent);
+    }
+    HRESULT STDMETHODCALLTYPE get_accChildCount(LONG* count) override {
+        return m_standard->get_accChildCount(count);
+    }
     HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** object) override {
         return m_standard->get_accChild(child, object);
     }
@@ -97,7 +106,9 @@ public:
     HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) override {
         return m_standard->get_accKeyboardShortcut(child, shortcut);
     }
-    HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override { return m_standard->get_accFocus(focus); }
+    HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
+        return m_standard->get_accFocus(focus);
+    }
     HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override {
         return m_standard->get_accSelection(selection);
     }
@@ -107,7 +118,8 @@ public:
     HRESULT STDMETHODCALLTYPE accSelect(LONG flags, VARIANT child) override {
         return m_standard->accSelect(flags, child);
     }
-    HRESULT STDMETHODCALLTYPE accLocation(LONG* left, LONG* top, LONG* width, LONG* height, VARIANT child) override {
+    HRESULT STDMETHODCALLTYPE accLocation(LONG* left, LONG* top, LONG* width, LONG* height,
+                                          VARIANT child) override {
         return m_standard->accLocation(left, top, width, height, child);
     }
     HRESULT STDMETHODCALLTYPE accNavigate(LONG direction, VARIANT start, VARIANT* end) override {
@@ -200,8 +212,9 @@ void NameControls(HWND dialog, const res::DialogTemplate& layout) {
             case res::ControlKind::Edit:
             case res::ControlKind::ListBox:
             case res::ControlKind::Progress:
-                SetWindowSubclass(control, NamedControlProc, kSubclassId,
-                                  reinterpret_cast<DWORD_PTR>(new Names{Spoken(text.name), Spoken(text.description)}));
+                SetWindowSubclass(
+                    control, NamedControlProc, kSubclassId,
+                    reinterpret_cast<DWORD_PTR>(new Names{Spoken(text.name), Spoken(text.description)}));
                 break;
             default:
                 break;  // labels, frames and push buttons say what they are

@@ -68,7 +68,8 @@ HBITMAP Pictures::Load(int bitmapId) const {
     Released<IWICFormatConverter> converter;
     UINT width = 0;
     UINT height = 0;
-    if (FAILED(m_factory->CreateStream(&stream.p)) || FAILED(stream.p->InitializeFromMemory(png.data, png.size)) ||
+    if (FAILED(m_factory->CreateStream(&stream.p)) ||
+        FAILED(stream.p->InitializeFromMemory(png.data, png.size)) ||
         FAILED(m_factory->CreateDecoderFromStream(stream.p, nullptr, WICDecodeMetadataCacheOnDemand,
                                                   &decoder.p)) ||
         FAILED(decoder.p->GetFrame(0, &frame.p)) || FAILED(m_factory->CreateFormatConverter(&converter.p)) ||

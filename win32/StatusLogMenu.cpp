@@ -50,9 +50,8 @@ void StatusLogMenu::ShowMenu(LPARAM where) {
     if (where == -1) {
         RECT item{};
         const int selected = m_log.GetCurSel();
-        if (selected < 0 ||
-            SendMessageW(m_log.GetSafeHwnd(), LB_GETITEMRECT, static_cast<WPARAM>(selected),
-                         reinterpret_cast<LPARAM>(&item)) == LB_ERR) {
+        if (selected < 0 || SendMessageW(m_log.GetSafeHwnd(), LB_GETITEMRECT, static_cast<WPARAM>(selected),
+                                         reinterpret_cast<LPARAM>(&item)) == LB_ERR) {
             item = {};
         }
         point = {item.left, item.bottom};
@@ -65,8 +64,9 @@ void StatusLogMenu::ShowMenu(LPARAM where) {
     AppendMenuW(menu, MF_STRING, kCopy, (win32::Utf16(statuslog::kCopyCaption) + L"\tCtrl+C").c_str());
     AppendMenuW(menu, MF_STRING, kCopyAll, win32::Utf16(statuslog::kCopyAllCaption).c_str());
     AppendMenuW(menu, MF_STRING, kSaveAs, win32::Utf16(statuslog::kSaveAsCaption).c_str());
-    const UINT_PTR chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN,
-                                           point.x, point.y, 0, m_dialog, nullptr);
+    const UINT_PTR chosen =
+        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN, point.x, point.y,
+                       0, m_dialog, nullptr);
     DestroyMenu(menu);
     switch (chosen) {
         case kCopy:
@@ -133,7 +133,8 @@ void StatusLogMenu::SaveAs() {
     dialog.lpstrTitle = title.c_str();
     dialog.lpstrDefExt = L"txt";
     // The program's current folder stays where it was: a folder the user saved into stays deletable.
-    dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    dialog.Flags =
+        OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     if (GetSaveFileNameW(&dialog)) {
         SaveTo(file.data());
     }

@@ -20,8 +20,8 @@ std::vector<std::string> Arguments() {
     int count = 0;
     if (wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
         for (int i = 0; i < count; ++i) {
-            const int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide[i], -1, nullptr, 0, nullptr,
-                                                  nullptr);
+            const int bytes =
+                WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide[i], -1, nullptr, 0, nullptr, nullptr);
             std::string argument(static_cast<size_t>(bytes > 0 ? bytes : 1), '\0');
             WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide[i], -1, argument.data(), bytes, nullptr,
                                 nullptr);

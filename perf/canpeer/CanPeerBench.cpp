@@ -46,20 +46,21 @@ bool LoadAdapterLibrary(Operations* ops) {
         return false;
     }
     const auto bind = [&](auto* entry, const char* name) {
-        *entry = reinterpret_cast<std::remove_pointer_t<decltype(entry)>>(platform::FindSymbol(library, name));
+        *entry =
+            reinterpret_cast<std::remove_pointer_t<decltype(entry)>>(platform::FindSymbol(library, name));
         return *entry != nullptr;
     };
     return bind(&ops->EnumerateBridges, "CAN_EnumerateBridges") && bind(&ops->Connect, "CAN_Connect") &&
            bind(&ops->Disconnect, "CAN_Disconnect") && bind(&ops->EnumerateNodes, "CAN_EnumerateNodes") &&
-           bind(&ops->SetPDOBufferSize, "CAN_SetPDOBufferSize") && bind(&ops->RegisterEvents, "CAN_RegisterEvents") &&
-           bind(&ops->RegisterPDO, "CAN_RegisterPDO") && bind(&ops->GetPDO, "CAN_GetPDO") &&
-           bind(&ops->SDORead, "CAN_SDORead");
+           bind(&ops->SetPDOBufferSize, "CAN_SetPDOBufferSize") &&
+           bind(&ops->RegisterEvents, "CAN_RegisterEvents") && bind(&ops->RegisterPDO, "CAN_RegisterPDO") &&
+           bind(&ops->GetPDO, "CAN_GetPDO") && bind(&ops->SDORead, "CAN_SDORead");
 }
 
 Operations BenchOperations() {
-    return {bench::CAN_EnumerateBridges, bench::CAN_Connect,     bench::CAN_Disconnect,
+    return {bench::CAN_EnumerateBridges, bench::CAN_Connect,          bench::CAN_Disconnect,
             bench::CAN_EnumerateNodes,   bench::CAN_SetPDOBufferSize, bench::CAN_RegisterEvents,
-            bench::CAN_RegisterPDO,      bench::CAN_GetPDO,       bench::CAN_SDORead};
+            bench::CAN_RegisterPDO,      bench::CAN_GetPDO,           bench::CAN_SDORead};
 }
 
 double CpuSeconds() {
@@ -90,7 +91,8 @@ bool ConnectFirst(const Operations& ops) {
     }
     uint32_t address;
     memcpy(&address, bridges[0].ipAddress, sizeof address);
-    if (ops.Connect(address) == -1 || ops.SetPDOBufferSize(5000) != 1 || ops.RegisterEvents(TakeAll, NoSecondary) != 1) {
+    if (ops.Connect(address) == -1 || ops.SetPDOBufferSize(5000) != 1 ||
+        ops.RegisterEvents(TakeAll, NoSecondary) != 1) {
         return false;
     }
     for (uint32_t cobId : {0x1C8u, 0x1C9u, 0x3C8u, 0x2C9u}) {
@@ -193,8 +195,10 @@ int main(int argc, char** argv) {
     MeasureSdo(adapter, reads, &pty);
     MeasureScan(adapter, scans, &pty);
     char flood[64];
-    snprintf(flood, sizeof flood, "flood 3c8 %llu %.0f", static_cast<unsigned long long>(floodFrames), busRate);
-    MeasureIntake(floodFrames, [&] { peer.Command(flood); }, &pty);
+    snprintf(flood, sizeof flood, "flood 3c8 %llu %.0f", static_cast<unsigned long long>(floodFrames),
+             busRate);
+    MeasureIntake(
+        floodFrames, [&] { peer.Command(flood); }, &pty);
     adapter.Disconnect();
 
     const Operations benchOps = BenchOperations();
@@ -207,22 +211,26 @@ int main(int argc, char** argv) {
     }
     MeasureSdo(benchOps, reads, &sim);
     MeasureScan(benchOps, scans, &sim);
-    MeasureIntake(floodFrames, [&] {
-        // The same pace as the bus: one millisecond's frames at a time.
-        CAN_PDO pdo = {};
-        pdo.cobId = 0x3C8;
-        pdo.length = 8;
-        const auto start = Clock::now();
-        for (uint64_t sent = 0; sent < floodFrames;) {
-            const auto due = static_cast<uint64_t>(
-                std::chrono::duration<double>(Clock::now() - start).count() * busRate) + 1;
-            for (; sent < std::min(due, floodFrames); ++sent) {
-                pdo.data[0] = static_cast<uint8_t>(sent);
-                bench::InjectPdo(pdo);
+    MeasureIntake(
+        floodFrames,
+        [&] {
+            // The same pace as the bus: one millisecond's frames at a time.
+            CAN_PDO pdo = {};
+            pdo.cobId = 0x3C8;
+            pdo.length = 8;
+            const auto start = Clock::now();
+            for (uint64_t sent = 0; sent < floodFrames;) {
+                const auto due = static_cast<uint64_t>(
+                                     std::chrono::duration<double>(Clock::now() - start).count() * busRate) +
+                                 1;
+                for (; sent < std::min(due, floodFrames); ++sent) {
+                    pdo.data[0] = static_cast<uint8_t>(sent);
+                    bench::InjectPdo(pdo);
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-    }, &sim);
+        },
+        &sim);
     benchOps.Disconnect();
 
     printf("%-34s %14s %14s %10s\n", "figure", "tolvikcan+pty", "bench", "ratio");

@@ -14,8 +14,8 @@ void PrintCosts(const char* front, const char* what, CostAt costAt) {
     for (int lines : kLogSizes) {
         const double cost = costAt(lines);
         first = first > 0 ? first : cost;
-        std::printf("%s status log at %6d lines: %9.1f us per line %s (%.2fx the cost at %d)\n", front, lines, cost,
-                    what, cost / first, kLogSizes[0]);
+        std::printf("%s status log at %6d lines: %9.1f us per line %s (%.2fx the cost at %d)\n", front, lines,
+                    cost, what, cost / first, kLogSizes[0]);
         std::fflush(stdout);
     }
 }

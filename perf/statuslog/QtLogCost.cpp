@@ -28,7 +28,8 @@ double CostAt(int lines) {
         log.SetCurSel(log.GetCount() - 1);
         QCoreApplication::processEvents();
     }
-    return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count() / kMeasured;
+    return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count() /
+           kMeasured;
 }
 
 }  // namespace

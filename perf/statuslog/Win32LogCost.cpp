@@ -36,8 +36,8 @@ void Fill(CHListBox& log, int lines) {
 double CostAt(int lines, int measured, bool shown) {
     // The status log's styles, as template 102 gives them.
     // Hidden, the list box's own cost without the display's; shown, what the user waits for.
-    HWND frame = CreateWindowExA(0, "STATIC", "log", WS_OVERLAPPEDWINDOW | (shown ? WS_VISIBLE : 0), 0, 0, 300,
-                                 400, nullptr, nullptr, nullptr, nullptr);
+    HWND frame = CreateWindowExA(0, "STATIC", "log", WS_OVERLAPPEDWINDOW | (shown ? WS_VISIBLE : 0), 0, 0,
+                                 300, 400, nullptr, nullptr, nullptr, nullptr);
     HWND list = CreateWindowExA(0, "LISTBOX", nullptr,
                                 WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP |
                                     LBS_NOINTEGRALHEIGHT | LBS_NOTIFY,
@@ -58,7 +58,8 @@ double CostAt(int lines, int measured, bool shown) {
         }
     }
     const double cost =
-        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count() / measured;
+        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count() /
+        measured;
     DestroyWindow(frame);
     return cost;
 }

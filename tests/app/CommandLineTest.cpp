@@ -89,9 +89,8 @@ protected:
 TEST_F(CommandLineTest, HelpListsEveryOptionAndVersionIsTheProjects) {
     const ToolRun help = RunTolvik({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
-    for (const char* option :
-         {"--help", "--version", "--scenario <FILE>", "--bridge-library <PATH>", "--registry <FILE>",
-          "--adapter <SPEC>"}) {
+    for (const char* option : {"--help", "--version", "--scenario <FILE>", "--bridge-library <PATH>",
+                               "--registry <FILE>", "--adapter <SPEC>"}) {
         EXPECT_TRUE(help.out.contains(QString::fromLatin1(option))) << option << "\n"
                                                                     << help.out.toStdString();
     }
@@ -184,8 +183,8 @@ TEST_F(CommandLineTest, PathsKeepTheirBytes) {
 
 TEST_F(CommandLineTest, AdaptersAreJoinedInOrderAndLoadTheCanLibraryUnlessAnotherIsGiven) {
     qunsetenv("TOLVIK_BRIDGE_LIBRARY");
-    const CommandLine line =
-        ParseCommandLine({"tolvik", "--adapter", "slcan:/dev/ttyACM0,bitrate=250000", "--adapter", "socketcan:can0"});
+    const CommandLine line = ParseCommandLine(
+        {"tolvik", "--adapter", "slcan:/dev/ttyACM0,bitrate=250000", "--adapter", "socketcan:can0"});
     ASSERT_TRUE(line.run) << line.output.toStdString();
     ApplyCommandLine(line);
     EXPECT_EQ(qgetenv("TOLVIK_CAN_ADAPTER"), "slcan:/dev/ttyACM0,bitrate=250000;socketcan:can0");
@@ -195,7 +194,8 @@ TEST_F(CommandLineTest, AdaptersAreJoinedInOrderAndLoadTheCanLibraryUnlessAnothe
     QFile library(Path("other.so"));
     ASSERT_TRUE(library.open(QIODevice::WriteOnly));
     library.close();
-    ApplyCommandLine(ParseCommandLine({"tolvik", "--adapter", "slcan:COM5", "--bridge-library", QFile::encodeName(Path("other.so"))}));
+    ApplyCommandLine(ParseCommandLine(
+        {"tolvik", "--adapter", "slcan:COM5", "--bridge-library", QFile::encodeName(Path("other.so"))}));
     EXPECT_EQ(qgetenv("TOLVIK_CAN_ADAPTER"), "slcan:COM5");
     EXPECT_EQ(qgetenv("TOLVIK_BRIDGE_LIBRARY"), QFile::encodeName(Path("other.so")));
     qunsetenv("TOLVIK_CAN_ADAPTER");

@@ -49,7 +49,8 @@ TEST_F(HighDpiTest, PicturesAreDrawnAtTheDevicePixelRatio) {
         // Device-independent size as at 100 %, device pixels half as many again each way.
         EXPECT_EQ(shown.deviceIndependentSize().toSize(), res::LoadBitmap(row.bitmap).size()) << row.bitmap;
         EXPECT_EQ(shown.size(), Pixels(row.bitmap, 1.5).size()) << row.bitmap;
-        EXPECT_EQ(shown.toImage().convertToFormat(QImage::Format_RGB888), Pixels(row.bitmap, 1.5)) << row.bitmap;
+        EXPECT_EQ(shown.toImage().convertToFormat(QImage::Format_RGB888), Pixels(row.bitmap, 1.5))
+            << row.bitmap;
     }
 
     // On the screen, where the remote's picture fills its control; the 100 % picture scaled up is

@@ -106,7 +106,8 @@ TEST(StatusLog, ClicksAndKeysReachTheRowsWhereTheyAreShown) {
     EXPECT_LT(rect(list.GetCurSel()).bottom(), list.viewport()->height());
     QTest::keyClick(&list, Qt::Key_End);
     EXPECT_EQ(list.GetCurSel(), 99);
-    EXPECT_FALSE(list.indexAt(QPoint(5, rect(99).bottom() + 1)).isValid()) << "below the last line is no line";
+    EXPECT_FALSE(list.indexAt(QPoint(5, rect(99).bottom() + 1)).isValid())
+        << "below the last line is no line";
 }
 
 TEST_F(DialogTest, NewestLineIsSelectedAndInView) {

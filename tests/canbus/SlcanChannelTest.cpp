@@ -1,8 +1,8 @@
 // The slcan channel over an in-memory serial port that answers like the adapters' dialects.
 #include <gtest/gtest.h>
 
-#include <condition_variable>
 #include <algorithm>
+#include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <string>
@@ -122,7 +122,8 @@ struct Sink final : canbus::FrameSink {
 };
 
 TEST(SlcanChannelTest, OpensInEveryDialectAndNeverSendsAmbiguousCommands) {
-    for (const auto dialect : {Adapter::Dialect::Silent, Adapter::Dialect::CarriageReturn, Adapter::Dialect::Bell}) {
+    for (const auto dialect :
+         {Adapter::Dialect::Silent, Adapter::Dialect::CarriageReturn, Adapter::Dialect::Bell}) {
         SCOPED_TRACE(static_cast<int>(dialect));
         Adapter adapter;
         adapter.dialect = dialect;
@@ -130,8 +131,9 @@ TEST(SlcanChannelTest, OpensInEveryDialectAndNeverSendsAmbiguousCommands) {
         Sink sink;
         std::string error;
         ASSERT_TRUE(channel.Open(sink, &error)) << error;
-        EXPECT_EQ(channel.AckDialect(), dialect == Adapter::Dialect::Silent ? canbus::SlcanChannel::Acks::None
-                                                                            : canbus::SlcanChannel::Acks::CarriageReturn);
+        EXPECT_EQ(channel.AckDialect(), dialect == Adapter::Dialect::Silent
+                                            ? canbus::SlcanChannel::Acks::None
+                                            : canbus::SlcanChannel::Acks::CarriageReturn);
         ASSERT_TRUE(channel.Send(canbus::MakeFrame(0x1C8, {2})));
         adapter.Put("t1C9107\r\nz\r");
         ASSERT_TRUE(sink.WaitFor([&] { return !sink.frames.empty(); }));

@@ -88,8 +88,8 @@ TEST(SlcanTest, AcknowledgementDialects) {
 
 TEST(SlcanTest, UnknownAndMalformedLinesAreCountedAndSkipped) {
     LineParser parser;
-    const Collected got = Parse(parser,
-                                "V1013\rF00\rt1C8\rt1C8902\rt1C81GG\rt80010\rt1C8102X\rt1C810212345\rhello\rt1C8105\r");
+    const Collected got =
+        Parse(parser, "V1013\rF00\rt1C8\rt1C8902\rt1C81GG\rt80010\rt1C8102X\rt1C810212345\rhello\rt1C8105\r");
     ASSERT_EQ(got.frames.size(), 1u);
     EXPECT_EQ(got.frames[0], canbus::MakeFrame(0x1C8, {0x05}));
     EXPECT_EQ(parser.UnknownLines(), 9u);

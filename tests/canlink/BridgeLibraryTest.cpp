@@ -44,7 +44,8 @@ TEST_F(Binding, IncompleteLibraryIsRefusedByItsMissingEntryPointAndUnloaded) {
 
     std::string error;
     EXPECT_FALSE(LoadBridgeLibrary(path, &error));
-    EXPECT_EQ(error, "The bridge library " + path + " cannot be used: entry point CAN_SetNodeState is missing.");
+    EXPECT_EQ(error,
+              "The bridge library " + path + " cannot be used: entry point CAN_SetNodeState is missing.");
     EXPECT_FALSE(Bridge().IsBound());
     EXPECT_FALSE(IsLoaded(path)) << "a refused library is not left in the process";
 }

@@ -51,7 +51,7 @@ TEST_F(ClientTest, ScanFindsAnsweringAbortingAndHeartbeatingNodesInBursts) {
     base.Set(0x1000, 0, {0x91, 0x01, 0x0F, 0x00});
     FakeNode aborting(bus, 5);
     aborting.AbortOn(0x1000, 0, 0x06020000);
-    peer->Send(canbus::MakeFrame(0x700 + 99, {0x05}));  // heartbeat, operational
+    peer->Send(canbus::MakeFrame(0x700 + 99, {0x05}));   // heartbeat, operational
     peer->Send(canbus::MakeFrame(0x700 + 100, {0x00}));  // boot-up
     Settle();
 

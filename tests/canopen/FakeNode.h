@@ -25,14 +25,14 @@ public:
     std::vector<uint8_t> Get(uint16_t index, uint8_t subIndex);
 
     // Faults.
-    void IgnoreRequests(int count);              // the next `count` requests go unanswered
+    void IgnoreRequests(int count);                                 // the next `count` requests go unanswered
     void AbortOn(uint16_t index, uint8_t subIndex, uint32_t code);  // every access is aborted
-    void ZeroLengthFinalSegment(bool on);         // uploads end with a segment of no data
-    void WrongToggleOnce();                       // the next segment response has the wrong toggle
-    void AnswerScanLate(uint16_t index);          // answers each request also as if it were for `index`
+    void ZeroLengthFinalSegment(bool on);                           // uploads end with a segment of no data
+    void WrongToggleOnce();               // the next segment response has the wrong toggle
+    void AnswerScanLate(uint16_t index);  // answers each request also as if it were for `index`
 
-    std::vector<canbus::CanFrame> Requests();     // every SDO request received
-    int Aborts();                                 // aborts received from the client
+    std::vector<canbus::CanFrame> Requests();  // every SDO request received
+    int Aborts();                              // aborts received from the client
     void SendFrame(const canbus::CanFrame& frame);
 
     void OnFrame(const canbus::CanFrame& frame) override;

@@ -71,7 +71,8 @@ TEST_F(CommandLineParserTest, HelpAndVersionEndTheRunWithExitCode0) {
         EXPECT_FALSE(help.run);
         EXPECT_EQ(help.exitCode, 0);
         EXPECT_EQ(help.output.rfind("Usage: tolvik [options]\n", 0), 0u) << help.output;
-        for (const char* entry : {"-h, --help", "-v, --version", "--scenario <FILE>", "--bridge-library <PATH>"}) {
+        for (const char* entry :
+             {"-h, --help", "-v, --version", "--scenario <FILE>", "--bridge-library <PATH>"}) {
             EXPECT_NE(help.output.find(entry), std::string::npos) << entry;
         }
         std::istringstream lines(help.output);
@@ -86,7 +87,8 @@ TEST_F(CommandLineParserTest, HelpAndVersionEndTheRunWithExitCode0) {
         EXPECT_EQ(version.output, "Tolvik 1.5.0.0\n");
     }
 #ifdef _WIN32
-    EXPECT_EQ(Parse({"--help"}).output.find("--registry"), std::string::npos) << "Windows has its own registry";
+    EXPECT_EQ(Parse({"--help"}).output.find("--registry"), std::string::npos)
+        << "Windows has its own registry";
 #else
     EXPECT_NE(Parse({"--help"}).output.find("--registry <FILE>"), std::string::npos);
 #endif
@@ -123,7 +125,8 @@ TEST_F(CommandLineParserTest, BadLinesAreOneMessageAndExitCode2) {
 
 // Adapters in every order given, each form; the last is not a file and is never looked at.
 TEST_F(CommandLineParserTest, AdaptersAreKeptInOrderAndAMissingSpecIsAnError) {
-    const CommandLine line = Parse({"--adapter", "slcan:COM5,bitrate=250000", "--adapter=socketcan:can0", "-adapter", "x"});
+    const CommandLine line =
+        Parse({"--adapter", "slcan:COM5,bitrate=250000", "--adapter=socketcan:can0", "-adapter", "x"});
     ASSERT_TRUE(line.run) << line.output;
     EXPECT_EQ(line.adapters, (std::vector<std::string>{"slcan:COM5,bitrate=250000", "socketcan:can0", "x"}));
     const CommandLine missing = Parse({"--adapter"});

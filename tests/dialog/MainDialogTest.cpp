@@ -21,7 +21,8 @@ using testing::ElementsAre;
 using testing::Not;
 
 // The events among `wanted`, in the order they happened.
-std::vector<std::string> Among(const std::vector<std::string>& events, const std::vector<std::string>& wanted) {
+std::vector<std::string> Among(const std::vector<std::string>& events,
+                               const std::vector<std::string>& wanted) {
     std::vector<std::string> found;
     std::copy_if(events.begin(), events.end(), std::back_inserter(found), [&](const std::string& event) {
         return std::find(wanted.begin(), wanted.end(), event) != wanted.end();

@@ -164,14 +164,16 @@ TEST_F(PeerDialog, EmptyBusHasNoNodes) {
     StartPeer({.nodes = "none"});
     Open();
     EXPECT_EQ(m_boxes, std::vector<std::string>{"Scan completed OK. No nodes found."});
-    EXPECT_EQ(LinkLines(), (std::vector<std::string>{"1 bridge found", "Connected to CAN", "Bridge connect failed"}));
+    EXPECT_EQ(LinkLines(),
+              (std::vector<std::string>{"1 bridge found", "Connected to CAN", "Bridge connect failed"}));
 }
 
 TEST_F(PeerDialog, BusWithoutTheBaseRemote) {
     StartPeer({.nodes = "73"});
     Open();
     EXPECT_EQ(m_boxes, std::vector<std::string>{"Scan completed OK. No base remote found."});
-    EXPECT_EQ(LinkLines(), (std::vector<std::string>{"1 bridge found", "Connected to CAN", "Bridge connect failed"}));
+    EXPECT_EQ(LinkLines(),
+              (std::vector<std::string>{"1 bridge found", "Connected to CAN", "Bridge connect failed"}));
 }
 
 TEST_F(PeerDialog, LinkComesUpAndTheSignalStrengthPdoIsSwitchedOn) {
@@ -244,7 +246,8 @@ TEST_F(PeerDialog, KeyBatteryAndSignalPdosAreShown) {
     m_peer->Command("pdo 1c8 07");
     EXPECT_TRUE(Eventually([&] { return LastLineIs("Key (Zoom +) down"); }));
     const QImage zoomPlus = res::LoadBitmap(res::IDB_REMOTE_ZOOM_PLUS).toImage();
-    EXPECT_EQ(static_cast<CSysColStatic*>(m_dlg->GetDlgItem(res::IDC_REMOTE_PICTURE))->Picture().toImage(), zoomPlus);
+    EXPECT_EQ(static_cast<CSysColStatic*>(m_dlg->GetDlgItem(res::IDC_REMOTE_PICTURE))->Picture().toImage(),
+              zoomPlus);
     m_peer->Command("pdo 1c9 02");
     EXPECT_TRUE(Eventually([&] { return LastLineIs("Key (Measure) down"); }));
     m_peer->Command("pdo 1c9 00");

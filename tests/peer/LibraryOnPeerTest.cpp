@@ -200,14 +200,12 @@ std::string DialectName(const testing::TestParamInfo<PeerOptions>& info) {
     return "ack_" + info.param.ack + "_" + info.param.eol + (info.param.timestamps ? "_timestamps" : "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Adapters, Dialect,
-                         testing::Values(PeerOptions{"72,73", "none", "cr", false},
-                                         PeerOptions{"72,73", "cr", "cr", false},
-                                         PeerOptions{"72,73", "z", "cr", true},
-                                         PeerOptions{"72,73", "bel", "crlf", false},
-                                         PeerOptions{"72,73", "cr", "crlf", true},
-                                         PeerOptions{"72,73", "z", "crlf", false}),
-                         DialectName);
+INSTANTIATE_TEST_SUITE_P(
+    Adapters, Dialect,
+    testing::Values(PeerOptions{"72,73", "none", "cr", false}, PeerOptions{"72,73", "cr", "cr", false},
+                    PeerOptions{"72,73", "z", "cr", true}, PeerOptions{"72,73", "bel", "crlf", false},
+                    PeerOptions{"72,73", "cr", "crlf", true}, PeerOptions{"72,73", "z", "crlf", false}),
+    DialectName);
 
 TEST_F(PeerLink, SdoAbortFailsTheReadAndTheLinkGoesOn) {
     StartPeer();

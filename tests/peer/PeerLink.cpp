@@ -6,7 +6,9 @@
 
 std::atomic<int> PdoEvents::calls{0};
 
-void CAN_CALLCONV PdoEvents::OnPdo(int) { calls.fetch_add(1); }
+void CAN_CALLCONV PdoEvents::OnPdo(int) {
+    calls.fetch_add(1);
+}
 
 bool BindAdapterLibrary() {
     static const bool bound = [] {
@@ -41,7 +43,8 @@ void PeerLink::TearDown() {
 
 void PeerLink::StartPeer(const PeerOptions& options) {
     m_peer = std::make_unique<PeerProcess>(options);
-    ASSERT_TRUE(m_peer->Started()) << "the peer did not start; are its packages installed (scripts/peer-setup.sh)?";
+    ASSERT_TRUE(m_peer->Started())
+        << "the peer did not start; are its packages installed (scripts/peer-setup.sh)?";
     NameAdapters(m_peer->AdapterSpec());
 }
 

@@ -47,11 +47,14 @@ protected:
     // Waits until the PDO callback has been called.
     static bool WaitForCallback(std::chrono::milliseconds timeout = std::chrono::seconds(3));
     // PDOs taken until `count` came or `timeout` passed.
-    std::vector<CAN_PDO> WaitForPdos(size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(3));
+    std::vector<CAN_PDO> WaitForPdos(size_t count,
+                                     std::chrono::milliseconds timeout = std::chrono::seconds(3));
 
     std::unique_ptr<PeerProcess> m_peer;
     bool m_connected = false;
 };
 
 // Text as the library handed it back.
-inline std::string AsText(const std::vector<uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
+inline std::string AsText(const std::vector<uint8_t>& bytes) {
+    return {bytes.begin(), bytes.end()};
+}

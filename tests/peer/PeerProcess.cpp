@@ -11,7 +11,9 @@
 
 extern char** environ;
 
-std::string PeerDirectory() { return TOLVIK_PEER_DIR; }
+std::string PeerDirectory() {
+    return TOLVIK_PEER_DIR;
+}
 
 PeerProcess::PeerProcess(const PeerOptions& options) {
     int toPeer[2];
@@ -22,8 +24,9 @@ PeerProcess::PeerProcess(const PeerOptions& options) {
     const std::string script = PeerDirectory() + "/slcan_adapter.py";
     // Debian's interpreter without site packages: the script needs only the standard library,
     // and this starts fastest.
-    std::vector<std::string> args = {"/usr/bin/python3", "-S", script, "--nodes", options.nodes, "--ack", options.ack, "--eol",
-                                     options.eol};
+    std::vector<std::string> args = {"/usr/bin/python3", "-S",          script,
+                                     "--nodes",          options.nodes, "--ack",
+                                     options.ack,        "--eol",       options.eol};
     if (options.timestamps) {
         args.push_back("--timestamps");
     }
@@ -128,7 +131,7 @@ std::string PeerProcess::WaitFor(const std::string& prefix, std::chrono::millise
 }
 
 std::vector<std::string> PeerProcess::WaitForCount(const std::string& prefix, size_t count,
-                                                  std::chrono::milliseconds timeout) {
+                                                   std::chrono::milliseconds timeout) {
     {
         std::unique_lock lock(m_mutex);
         m_changed.wait_for(lock, timeout, [&] {

@@ -35,8 +35,8 @@ public:
     std::string Command(const std::string& command);
     // The first line from index `from` on that starts with `prefix`, waiting up to `timeout`;
     // empty when none came.
-    std::string WaitFor(const std::string& prefix, std::chrono::milliseconds timeout = std::chrono::seconds(3),
-                        size_t from = 0);
+    std::string WaitFor(const std::string& prefix,
+                        std::chrono::milliseconds timeout = std::chrono::seconds(3), size_t from = 0);
     // Waits up to `timeout` until at least `count` lines start with `prefix`; then those lines.
     std::vector<std::string> WaitForCount(const std::string& prefix, size_t count,
                                           std::chrono::milliseconds timeout = std::chrono::seconds(3));

@@ -40,12 +40,15 @@ class LogFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
         m_dir = fs::temp_directory_path() /
-                ("tolvik-logfile-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+                ("tolvik-logfile-" +
+                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);
     }
     void TearDown() override { fs::remove_all(m_dir); }
-    size_t FilesInFolder() const { return static_cast<size_t>(std::distance(fs::directory_iterator(m_dir), {})); }
+    size_t FilesInFolder() const {
+        return static_cast<size_t>(std::distance(fs::directory_iterator(m_dir), {}));
+    }
 
     fs::path m_dir;
 };

@@ -32,9 +32,10 @@ TEST(AdapterSpecTest, ParsesKindsDevicesAndBitRates) {
 }
 
 TEST(AdapterSpecTest, MalformedSpecsAreRefusedWithAReason) {
-    for (const char* text : {"can0", "vcan:can0", "slcan:", "slcan:COM5,speed=5", "slcan:COM5,bitrate=",
-                             "slcan:COM5,bitrate=100000", "slcan:COM5,bitrate=125000x", "slcan:COM5,bitrate=800000",
-                             "socketcan:can0,bitrate=500000", "slcan:COM5;slcan:COM5,bitrate=500000"}) {
+    for (const char* text : {"can0", "vcan:can0", "slcan:", "slcan:COM5,speed=5",
+                             "slcan:COM5,bitrate=", "slcan:COM5,bitrate=100000", "slcan:COM5,bitrate=125000x",
+                             "slcan:COM5,bitrate=800000", "socketcan:can0,bitrate=500000",
+                             "slcan:COM5;slcan:COM5,bitrate=500000"}) {
         SCOPED_TRACE(text);
         std::vector<AdapterSpec> specs;
         std::string error;

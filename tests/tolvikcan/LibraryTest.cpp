@@ -58,8 +58,11 @@ protected:
     tolvikcan::Adapters Virtual() {
         tolvikcan::Adapters adapters;
         adapters.named = [this] { return named; };
-        adapters.exists = [this](const tolvikcan::AdapterSpec& spec) { return present.count(spec.device) > 0; };
-        adapters.channel = [this](const tolvikcan::AdapterSpec& spec) -> std::unique_ptr<canbus::FrameChannel> {
+        adapters.exists = [this](const tolvikcan::AdapterSpec& spec) {
+            return present.count(spec.device) > 0;
+        };
+        adapters.channel =
+            [this](const tolvikcan::AdapterSpec& spec) -> std::unique_ptr<canbus::FrameChannel> {
             opened.push_back(spec.Name());
             if (spec.device == "busy") {
                 return std::make_unique<Unopenable>();
@@ -121,9 +124,9 @@ TEST_F(LibraryTest, NamedAdaptersThatExistBecomeBridgesInOrder) {
     EXPECT_EQ(Enumerate(nullptr, bridges, 127), 0);
     EXPECT_EQ(Enumerate("slcan:ttyUSB9", bridges, 127), 0) << "a missing adapter is left out";
     EXPECT_EQ(Enumerate("slcan:ttyUSB9;socketcan:can0;slcan:ttyACM0", bridges, 127), 2);
-    const auto ids = tolvikcan::BridgeIdentities(
-        {tolvikcan::AdapterSpec{tolvikcan::AdapterSpec::Kind::SocketCan, "can0"},
-         tolvikcan::AdapterSpec{tolvikcan::AdapterSpec::Kind::Slcan, "ttyACM0"}});
+    const auto ids =
+        tolvikcan::BridgeIdentities({tolvikcan::AdapterSpec{tolvikcan::AdapterSpec::Kind::SocketCan, "can0"},
+                                     tolvikcan::AdapterSpec{tolvikcan::AdapterSpec::Kind::Slcan, "ttyACM0"}});
     EXPECT_EQ(0, std::memcmp(bridges[0].macAddress, ids[0].mac.data(), 6));
     EXPECT_EQ(0, std::memcmp(bridges[1].ipAddress, ids[1].ip.data(), 4));
     EXPECT_EQ(Enumerate("socketcan:can0;slcan:ttyACM0", bridges, 1), 1);

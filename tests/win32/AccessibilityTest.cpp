@@ -32,8 +32,9 @@ std::string Narrow(BSTR text) {
 
 Spoken Ask(HWND control) {
     IAccessible* accessible = nullptr;
-    const HRESULT hr = AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
-                                                  reinterpret_cast<void**>(&accessible));
+    const HRESULT hr =
+        AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                   reinterpret_cast<void**>(&accessible));
     if (FAILED(hr)) {
         char code[32];
         std::snprintf(code, sizeof code, "(no object %08lx)", static_cast<unsigned long>(hr));
@@ -64,7 +65,8 @@ bool IsLabel(HWND window) {
 }
 
 bool IsPicture(HWND window) {
-    return _stricmp(ClassOf(window).c_str(), "Static") == 0 && (GetWindowLongA(window, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP;
+    return _stricmp(ClassOf(window).c_str(), "Static") == 0 &&
+           (GetWindowLongA(window, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP;
 }
 
 // Every control of `dialog`: names unique and not empty; no control but a label speaks a label's
@@ -84,8 +86,8 @@ void ExpectNamedApart(HWND dialog, const char* which) {
     std::map<std::string, int> seen;
     for (HWND control : controls) {
         const Spoken spoken = Ask(control);
-        const std::string what = std::string(which) + " control " + std::to_string(GetDlgCtrlID(control)) + " (" +
-                                 ClassOf(control) + ", text '" + WindowText(control) + "')";
+        const std::string what = std::string(which) + " control " + std::to_string(GetDlgCtrlID(control)) +
+                                 " (" + ClassOf(control) + ", text '" + WindowText(control) + "')";
         EXPECT_FALSE(spoken.name.empty()) << what;
         EXPECT_EQ(++seen[spoken.name], 1) << what << " shares the name '" << spoken.name << "'";
         if (!IsLabel(control)) {

@@ -31,25 +31,18 @@ struct Shown {
     const char* name;
     int controlId;  // kStaticId: the id-less picture, `upper` says which
     bool upper;
-    int bitmap;     // the picture it shows at start
+    int bitmap;         // the picture it shows at start
     int width, height;  // at 100 %
 };
 
 const Shown kShown[] = {
-    {"remote", kRemotePicture, false, 130, 117, 198},
-    {"step 1", 1013, false, 147, 116, 172},
-    {"step 2", 1014, false, 149, 116, 172},
-    {"step 3", 1015, false, 148, 116, 172},
-    {"banner", kStaticId, true, 150, 116, 49},
-    {"logo", kStaticId, false, 164, 87, 41},
-    {"align view key", 1003, false, 156, 42, 30},
-    {"measure key", 1005, false, 153, 43, 32},
-    {"focus down key", 1004, false, 152, 25, 22},
-    {"focus up key", 1007, false, 151, 24, 24},
-    {"zoom down key", 1008, false, 152, 25, 22},
-    {"zoom up key", 1009, false, 151, 24, 24},
-    {"spot key", 1010, false, 155, 26, 24},
-    {"ring key", 1011, false, 154, 24, 24},
+    {"remote", kRemotePicture, false, 130, 117, 198}, {"step 1", 1013, false, 147, 116, 172},
+    {"step 2", 1014, false, 149, 116, 172},           {"step 3", 1015, false, 148, 116, 172},
+    {"banner", kStaticId, true, 150, 116, 49},        {"logo", kStaticId, false, 164, 87, 41},
+    {"align view key", 1003, false, 156, 42, 30},     {"measure key", 1005, false, 153, 43, 32},
+    {"focus down key", 1004, false, 152, 25, 22},     {"focus up key", 1007, false, 151, 24, 24},
+    {"zoom down key", 1008, false, 152, 25, 22},      {"zoom up key", 1009, false, 151, 24, 24},
+    {"spot key", 1010, false, 155, 26, 24},           {"ring key", 1011, false, 154, 24, 24},
 };
 
 struct Scale {
@@ -100,10 +93,11 @@ public:
 private:
     static void Set(unsigned dpi) {
         HKEY key;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                            nullptr) == ERROR_SUCCESS) {
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE,
+                            nullptr, &key, nullptr) == ERROR_SUCCESS) {
             const DWORD value = dpi;
-            RegSetValueExA(key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+            RegSetValueExA(key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                           sizeof value);
             RegCloseKey(key);
         }
     }
@@ -119,8 +113,8 @@ struct Pixels {
 Pixels DecodePng(const std::string& path) {
     Pixels pixels;
     IWICImagingFactory* factory = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                reinterpret_cast<void**>(&factory)))) {
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IWICImagingFactory, reinterpret_cast<void**>(&factory)))) {
         return pixels;
     }
     const std::wstring wide(path.begin(), path.end());
@@ -131,8 +125,8 @@ Pixels DecodePng(const std::string& path) {
     if (SUCCEEDED(factory->CreateDecoderFromFilename(wide.c_str(), nullptr, GENERIC_READ,
                                                      WICDecodeMetadataCacheOnDemand, &decoder)) &&
         SUCCEEDED(decoder->GetFrame(0, &frame)) && SUCCEEDED(factory->CreateFormatConverter(&converter)) &&
-        SUCCEEDED(converter->Initialize(frame, GUID_WICPixelFormat24bppBGR, WICBitmapDitherTypeNone, nullptr, 0,
-                                        WICBitmapPaletteTypeCustom)) &&
+        SUCCEEDED(converter->Initialize(frame, GUID_WICPixelFormat24bppBGR, WICBitmapDitherTypeNone, nullptr,
+                                        0, WICBitmapPaletteTypeCustom)) &&
         SUCCEEDED(converter->GetSize(&width, &height))) {
         pixels.width = static_cast<int>(width);
         pixels.height = static_cast<int>(height);
@@ -254,7 +248,8 @@ public:
     RemoteRect(DWORD processId, const RECT& value)
         : m_process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId)) {
         if (m_process) {
-            m_address = VirtualAllocEx(m_process, nullptr, sizeof value, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+            m_address =
+                VirtualAllocEx(m_process, nullptr, sizeof value, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
             if (m_address && !WriteProcessMemory(m_process, m_address, &value, sizeof value, nullptr)) {
                 m_address = nullptr;
             }
@@ -313,7 +308,8 @@ TEST(TolvikDpi, DpiChangeResizesToTheSuggestedRectangleAndReloadsThePictures) {
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     if (argc != 3) {
-        std::fprintf(stderr, "usage: tolvik_dpi_tests <folder with Tolvik.exe> <folder with the exported pictures>\n");
+        std::fprintf(
+            stderr, "usage: tolvik_dpi_tests <folder with Tolvik.exe> <folder with the exported pictures>\n");
         return 2;
     }
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

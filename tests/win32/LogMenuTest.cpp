@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <memory>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -55,8 +55,9 @@ HWND FindProcessWindow(DWORD processId, const char* className, const std::functi
 
 HWND OpenMenu(TolvikProcess& tolvik) {
     HWND menu = nullptr;
-    tolvik.WaitFor([&] { return (menu = FindProcessWindow(tolvik.ProcessId(), "#32768", [](HWND) { return true; })); },
-                   5000);
+    tolvik.WaitFor(
+        [&] { return (menu = FindProcessWindow(tolvik.ProcessId(), "#32768", [](HWND) { return true; })); },
+        5000);
     return menu;
 }
 
@@ -170,7 +171,8 @@ protected:
         })) << "no Save dialog";
         EXPECT_EQ(GetWindow(save, GW_OWNER), m_dialog);
         SetDlgItemTextW(save, kFileNameBox, std::wstring(path.begin(), path.end()).c_str());
-        PostMessageA(save, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(save, IDOK)));
+        PostMessageA(save, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(save, IDOK)));
         // The overwrite question, when the file is there.
         HWND question = nullptr;
         if (m_tolvik->WaitFor(
@@ -268,7 +270,8 @@ TEST(TolvikCommandLine, HelpVersionAndBadLinesAnswerInABoxWithTheLinuxTextsAndEx
     EXPECT_EQ(version.exitCode, 0u);
 
     const BoxRun help = RunForBox("--help");
-    for (const char* part : {"Usage: ", "-h, --help", "-v, --version", "--scenario <FILE>", "--bridge-library <PATH>"}) {
+    for (const char* part :
+         {"Usage: ", "-h, --help", "-v, --version", "--scenario <FILE>", "--bridge-library <PATH>"}) {
         EXPECT_NE(help.text.find(part), std::string::npos) << part << "\n" << help.text;
     }
     EXPECT_EQ(help.text.find("--registry"), std::string::npos);
@@ -281,7 +284,8 @@ TEST(TolvikCommandLine, HelpVersionAndBadLinesAnswerInABoxWithTheLinuxTextsAndEx
     };
     const Case cases[] = {
         {"--scenario \"" + missing + "\"", "tolvik: --scenario " + missing + ": no such file"},
-        {"--bridge-library \"" + TolvikFolder() + "\"", "tolvik: --bridge-library " + TolvikFolder() + ": not a regular file"},
+        {"--bridge-library \"" + TolvikFolder() + "\"",
+         "tolvik: --bridge-library " + TolvikFolder() + ": not a regular file"},
         {"--scenario", "tolvik: Missing value after '--scenario'."},
         {"--no-such-option", "tolvik: Unknown option 'no-such-option'."},
         {"--registry x.reg", "tolvik: Unknown option 'registry'."},
@@ -301,15 +305,17 @@ TEST(TolvikCommandLine, ScenarioAndBridgeLibraryReachTheBench) {
     std::ofstream(scenario) << "fault no-bridge\n";
     {
         // The library named explicitly, the scenario from the command line, not the environment.
-        TolvikProcess tolvik(TolvikFolder() + "\\Tolvik.exe", "",
-                             "--bridge-library \"" + TolvikFolder() + "\\QuarnCANopen.dll\" --scenario \"" + scenario + "\"");
+        TolvikProcess tolvik(
+            TolvikFolder() + "\\Tolvik.exe", "",
+            "--bridge-library \"" + TolvikFolder() + "\\QuarnCANopen.dll\" --scenario \"" + scenario + "\"");
         HWND box = nullptr;
         ASSERT_TRUE(tolvik.WaitFor([&] { return (box = tolvik.FindOtherWindow("Tolvik")) != nullptr; }));
         EXPECT_EQ(MessageBoxText(box), "No bridges found on the local network");
         SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
         HWND dialog = tolvik.MainWindow();
         ASSERT_NE(dialog, nullptr);
-        EXPECT_TRUE(tolvik.WaitFor([&] { return Has(ListLines(GetDlgItem(dialog, kStatusLog)), "Bridge connect failed"); }));
+        EXPECT_TRUE(tolvik.WaitFor(
+            [&] { return Has(ListLines(GetDlgItem(dialog, kStatusLog)), "Bridge connect failed"); }));
         PostMessageA(dialog, WM_CLOSE, 0, 0);
         EXPECT_EQ(tolvik.WaitForExit(15000), 0u);
     }

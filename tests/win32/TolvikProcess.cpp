@@ -56,7 +56,8 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
 
 }  // namespace
 
-TolvikProcess::TolvikProcess(const std::string& exe, const std::string& scenario, const std::string& arguments) {
+TolvikProcess::TolvikProcess(const std::string& exe, const std::string& scenario,
+                             const std::string& arguments) {
     std::string environmentValue;
     if (!scenario.empty()) {
         m_scenarioFile = ScenarioFileName();
