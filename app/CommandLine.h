@@ -22,7 +22,7 @@ struct CommandLine {
     QByteArray scenario;
     QByteArray bridgeLibrary;
     QByteArray registry;
-    // Adapter specs in the order given (KIND:DEVICE[,bitrate=N]); the CAN adapter library
+    // Adapter names in the order given (KIND:DEVICE[,bitrate=N]); the CAN adapter library
     // reads and judges them.
     QList<QByteArray> adapters;
 };

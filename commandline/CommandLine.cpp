@@ -89,7 +89,7 @@ std::string HelpText(const std::string& program) {
     for (const Flag& flag : {kHelp, kVersion}) {
         entries.push_back({std::string("-") + flag.shortName + ", --" + flag.name, flag.description});
     }
-    entries.push_back({std::string("--") + kAdapter + " <SPEC>", kAdapterDescription});
+    entries.push_back({std::string("--") + kAdapter + " <ADAPTER>", kAdapterDescription});
     for (const FileOption& option : kFileOptions) {
         entries.push_back(
             {std::string("--") + option.name + " <" + option.valueName + ">", option.description});

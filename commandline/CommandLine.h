@@ -21,7 +21,7 @@ struct CommandLine {
     std::string scenario;
     std::string bridgeLibrary;
     std::string registry;
-    // Adapter specs in the order given (KIND:DEVICE[,bitrate=N]); the CAN adapter library reads
+    // Adapter names in the order given (KIND:DEVICE[,bitrate=N]); the CAN adapter library reads
     // and judges them.
     std::vector<std::string> adapters;
 };

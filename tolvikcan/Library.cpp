@@ -45,9 +45,9 @@ int Library::CAN_EnumerateBridges(CAN_BRIDGE_INFO* bridges, int capacity) {
         return CAN_SCAN_FAILED;
     }
     return Guarded(CAN_SCAN_FAILED, [&] {
-        std::vector<AdapterSpec> named;
+        std::vector<AdapterName> named;
         std::string error;
-        if (!ParseAdapterSpecs(m_adapters.named(), &named, &error)) {
+        if (!ParseAdapterNames(m_adapters.named(), &named, &error)) {
             if (m_adapters.report) {
                 m_adapters.report(error);
             }
@@ -83,7 +83,7 @@ int Library::CAN_Connect(uint32_t ipAddress) {
         if (bridge == m_bridges.end()) {
             return CAN_CONNECT_FAILED;
         }
-        std::unique_ptr<canbus::FrameChannel> channel = m_adapters.channel(bridge->spec);
+        std::unique_ptr<canbus::FrameChannel> channel = m_adapters.channel(bridge->adapter);
         if (!channel) {
             return CAN_CONNECT_FAILED;
         }
@@ -92,7 +92,7 @@ int Library::CAN_Connect(uint32_t ipAddress) {
         std::string error;
         if (!session->Open(&error)) {
             if (m_adapters.report) {
-                m_adapters.report(bridge->spec.Name() + ": " + error);
+                m_adapters.report(bridge->adapter.Name() + ": " + error);
             }
             return CAN_CONNECT_FAILED;
         }

@@ -13,7 +13,7 @@
 #include "canbus/FrameChannel.h"
 #include "canbus/WaitClock.h"
 #include "canlink/QuarnCANopen.h"
-#include "tolvikcan/AdapterSpec.h"
+#include "tolvikcan/AdapterName.h"
 #include "tolvikcan/Session.h"
 
 namespace tolvikcan {
@@ -23,8 +23,8 @@ namespace tolvikcan {
 struct Adapters {
     // The adapters named (TOLVIK_CAN_ADAPTER), read at each enumeration.
     std::function<std::string()> named;
-    std::function<bool(const AdapterSpec&)> exists;
-    std::function<std::unique_ptr<canbus::FrameChannel>(const AdapterSpec&)> channel;
+    std::function<bool(const AdapterName&)> exists;
+    std::function<std::unique_ptr<canbus::FrameChannel>(const AdapterName&)> channel;
     canbus::WaitClock* clock = nullptr;
     // Where the reason a connection failed goes (the library has no window of its own).
     std::function<void(const std::string&)> report;
@@ -46,7 +46,7 @@ public:
 
 private:
     struct Bridge {
-        AdapterSpec spec;
+        AdapterName adapter;
         BridgeIdentity identity;
     };
     std::shared_ptr<Session> Current();

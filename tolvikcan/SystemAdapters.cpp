@@ -18,8 +18,8 @@ Adapters SystemAdapters() {
         const char* named = std::getenv("TOLVIK_CAN_ADAPTER");
         return std::string(named ? named : "");
     };
-    adapters.exists = [](const AdapterSpec& spec) {
-        if (spec.kind == AdapterSpec::Kind::Slcan) {
+    adapters.exists = [](const AdapterName& spec) {
+        if (spec.kind == AdapterName::Kind::Slcan) {
             return canbus::SerialDeviceExists(spec.device);
         }
 #ifdef __linux__
@@ -28,8 +28,8 @@ Adapters SystemAdapters() {
         return false;  // SocketCAN is Linux's
 #endif
     };
-    adapters.channel = [](const AdapterSpec& spec) -> std::unique_ptr<canbus::FrameChannel> {
-        if (spec.kind == AdapterSpec::Kind::Slcan) {
+    adapters.channel = [](const AdapterName& spec) -> std::unique_ptr<canbus::FrameChannel> {
+        if (spec.kind == AdapterName::Kind::Slcan) {
             return std::make_unique<canbus::SlcanChannel>(canbus::NewSystemSerialPort(), spec.device,
                                                           spec.bitrate);
         }

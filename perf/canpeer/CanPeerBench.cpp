@@ -185,7 +185,7 @@ int main(int argc, char** argv) {
         fprintf(stderr, "the peer did not start (scripts/peer-setup.sh installs its packages)\n");
         return 2;
     }
-    setenv("TOLVIK_CAN_ADAPTER", peer.AdapterSpec().c_str(), 1);
+    setenv("TOLVIK_CAN_ADAPTER", peer.AdapterName().c_str(), 1);
     g_active = &adapter;
     if (!ConnectFirst(adapter)) {
         fprintf(stderr, "the adapter library did not come up on %s\n", peer.Pty().c_str());

@@ -90,7 +90,7 @@ TEST_F(CommandLineTest, HelpListsEveryOptionAndVersionIsTheProjects) {
     const ToolRun help = RunTolvik({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
     for (const char* option : {"--help", "--version", "--scenario <FILE>", "--bridge-library <PATH>",
-                               "--registry <FILE>", "--adapter <SPEC>"}) {
+                               "--registry <FILE>", "--adapter <ADAPTER>"}) {
         EXPECT_TRUE(help.out.contains(QString::fromLatin1(option))) << option << "\n"
                                                                     << help.out.toStdString();
     }

@@ -124,7 +124,7 @@ TEST_F(CommandLineParserTest, BadLinesAreOneMessageAndExitCode2) {
 }
 
 // Adapters in every order given, each form; the last is not a file and is never looked at.
-TEST_F(CommandLineParserTest, AdaptersAreKeptInOrderAndAMissingSpecIsAnError) {
+TEST_F(CommandLineParserTest, AdaptersAreKeptInOrderAndAMissingNameIsAnError) {
     const CommandLine line =
         Parse({"--adapter", "slcan:COM5,bitrate=250000", "--adapter=socketcan:can0", "-adapter", "x"});
     ASSERT_TRUE(line.run) << line.output;
@@ -132,7 +132,7 @@ TEST_F(CommandLineParserTest, AdaptersAreKeptInOrderAndAMissingSpecIsAnError) {
     const CommandLine missing = Parse({"--adapter"});
     EXPECT_EQ(missing.exitCode, kCommandLineErrorExit);
     EXPECT_EQ(missing.output, "tolvik: Missing value after '--adapter'.\n");
-    EXPECT_NE(Parse({"--help"}).output.find("--adapter <SPEC>"), std::string::npos);
+    EXPECT_NE(Parse({"--help"}).output.find("--adapter <ADAPTER>"), std::string::npos);
 }
 
 }  // namespace

@@ -146,7 +146,7 @@ TEST_F(PeerDialog, NamedAdapterThatDoesNotExistIsNoBridge) {
     EXPECT_EQ(m_boxes, std::vector<std::string>{"No bridges found on the local network"});
 }
 
-TEST_F(PeerDialog, MalformedAdapterSpecIsAScanError) {
+TEST_F(PeerDialog, MalformedAdapterNameIsAScanError) {
     NameAdapters("slcan");
     Open();
     EXPECT_EQ(m_boxes, std::vector<std::string>{"Error scanning for bridges"});

@@ -20,11 +20,11 @@ bool BindAdapterLibrary() {
     return bound;
 }
 
-void NameAdapters(const std::string& spec) {
-    if (spec.empty()) {
+void NameAdapters(const std::string& adapter) {
+    if (adapter.empty()) {
         unsetenv("TOLVIK_CAN_ADAPTER");
     } else {
-        setenv("TOLVIK_CAN_ADAPTER", spec.c_str(), 1);
+        setenv("TOLVIK_CAN_ADAPTER", adapter.c_str(), 1);
     }
 }
 
@@ -45,7 +45,7 @@ void PeerLink::StartPeer(const PeerOptions& options) {
     m_peer = std::make_unique<PeerProcess>(options);
     ASSERT_TRUE(m_peer->Started())
         << "the peer did not start; are its packages installed (scripts/peer-setup.sh)?";
-    NameAdapters(m_peer->AdapterSpec());
+    NameAdapters(m_peer->AdapterName());
 }
 
 int PeerLink::Connect() {

@@ -17,8 +17,8 @@
 // cannot be loaded.
 bool BindAdapterLibrary();
 
-// Names the adapters the library may use (TOLVIK_CAN_ADAPTER); an empty spec names none.
-void NameAdapters(const std::string& spec);
+// Names the adapters the library may use (TOLVIK_CAN_ADAPTER); an empty text names none.
+void NameAdapters(const std::string& adapter);
 
 // The PDO callback's calls, counted; the library calls it on its own thread.
 struct PdoEvents {

@@ -28,8 +28,8 @@ public:
 
     bool Started() const { return !m_pty.empty(); }
     const std::string& Pty() const { return m_pty; }
-    // The adapter spec the library is given, e.g. "slcan:/dev/pts/7".
-    std::string AdapterSpec() const { return "slcan:" + m_pty; }
+    // The adapter name the library is given, e.g. "slcan:/dev/pts/7".
+    std::string AdapterName() const { return "slcan:" + m_pty; }
 
     // Sends a command and returns its answer line ("r <name> ...", without the "r <name> ").
     std::string Command(const std::string& command);

@@ -58,13 +58,13 @@ protected:
     tolvikcan::Adapters Virtual() {
         tolvikcan::Adapters adapters;
         adapters.named = [this] { return named; };
-        adapters.exists = [this](const tolvikcan::AdapterSpec& spec) {
-            return present.count(spec.device) > 0;
+        adapters.exists = [this](const tolvikcan::AdapterName& adapter) {
+            return present.count(adapter.device) > 0;
         };
         adapters.channel =
-            [this](const tolvikcan::AdapterSpec& spec) -> std::unique_ptr<canbus::FrameChannel> {
-            opened.push_back(spec.Name());
-            if (spec.device == "busy") {
+            [this](const tolvikcan::AdapterName& adapter) -> std::unique_ptr<canbus::FrameChannel> {
+            opened.push_back(adapter.Name());
+            if (adapter.device == "busy") {
                 return std::make_unique<Unopenable>();
             }
             auto channel = bus.NewChannel();
@@ -76,14 +76,14 @@ protected:
         return adapters;
     }
 
-    int Enumerate(const char* specs, CAN_BRIDGE_INFO* bridges, int capacity) {
-        named = specs ? specs : "";
+    int Enumerate(const char* names, CAN_BRIDGE_INFO* bridges, int capacity) {
+        named = names ? names : "";
         return library.CAN_EnumerateBridges(bridges, capacity);
     }
 
-    int ConnectFirst(const char* specs = "slcan:ttyACM0") {
+    int ConnectFirst(const char* names = "slcan:ttyACM0") {
         CAN_BRIDGE_INFO bridges[127];
-        if (Enumerate(specs, bridges, 127) < 1) {
+        if (Enumerate(names, bridges, 127) < 1) {
             return -1;
         }
         uint32_t ip;
@@ -125,8 +125,8 @@ TEST_F(LibraryTest, NamedAdaptersThatExistBecomeBridgesInOrder) {
     EXPECT_EQ(Enumerate("slcan:ttyUSB9", bridges, 127), 0) << "a missing adapter is left out";
     EXPECT_EQ(Enumerate("slcan:ttyUSB9;socketcan:can0;slcan:ttyACM0", bridges, 127), 2);
     const auto ids =
-        tolvikcan::BridgeIdentities({tolvikcan::AdapterSpec{tolvikcan::AdapterSpec::Kind::SocketCan, "can0"},
-                                     tolvikcan::AdapterSpec{tolvikcan::AdapterSpec::Kind::Slcan, "ttyACM0"}});
+        tolvikcan::BridgeIdentities({tolvikcan::AdapterName{tolvikcan::AdapterName::Kind::SocketCan, "can0"},
+                                     tolvikcan::AdapterName{tolvikcan::AdapterName::Kind::Slcan, "ttyACM0"}});
     EXPECT_EQ(0, std::memcmp(bridges[0].macAddress, ids[0].mac.data(), 6));
     EXPECT_EQ(0, std::memcmp(bridges[1].ipAddress, ids[1].ip.data(), 4));
     EXPECT_EQ(Enumerate("socketcan:can0;slcan:ttyACM0", bridges, 1), 1);

@@ -1,4 +1,4 @@
-#include "tolvikcan/AdapterSpec.h"
+#include "tolvikcan/AdapterName.h"
 
 #include <algorithm>
 #include <charconv>
@@ -16,7 +16,7 @@ std::string Trim(const std::string& text) {
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-bool ParseOne(const std::string& entry, AdapterSpec* spec, std::string* error) {
+bool ParseOne(const std::string& entry, AdapterName* adapter, std::string* error) {
     const auto fail = [&](const std::string& why) {
         *error = "adapter '" + entry + "': " + why;
         return false;
@@ -27,16 +27,16 @@ bool ParseOne(const std::string& entry, AdapterSpec* spec, std::string* error) {
     }
     const std::string kind = entry.substr(0, colon);
     if (kind == "socketcan") {
-        spec->kind = AdapterSpec::Kind::SocketCan;
+        adapter->kind = AdapterName::Kind::SocketCan;
     } else if (kind == "slcan") {
-        spec->kind = AdapterSpec::Kind::Slcan;
+        adapter->kind = AdapterName::Kind::Slcan;
     } else {
         return fail("unknown kind '" + kind + "' (socketcan or slcan)");
     }
     const auto comma = entry.find(',', colon + 1);
-    spec->device =
+    adapter->device =
         entry.substr(colon + 1, comma == std::string::npos ? std::string::npos : comma - colon - 1);
-    if (spec->device.empty()) {
+    if (adapter->device.empty()) {
         return fail("no device");
     }
     if (comma == std::string::npos) {
@@ -55,13 +55,13 @@ bool ParseOne(const std::string& entry, AdapterSpec* spec, std::string* error) {
         return fail("bit rate '" + value +
                     "' is not one of 10000, 20000, 50000, 125000, 250000, 500000, 800000, 1000000");
     }
-    if (spec->kind == AdapterSpec::Kind::SocketCan) {
+    if (adapter->kind == AdapterName::Kind::SocketCan) {
         return fail("a SocketCAN interface takes its bit rate from 'ip link set ... type can bitrate N'");
     }
     if (rate == 800000) {
         return fail("800000 is not offered on slcan: adapters read its command (S7) as 800 or 750 kbit/s");
     }
-    spec->bitrate = rate;
+    adapter->bitrate = rate;
     return true;
 }
 
@@ -75,12 +75,12 @@ uint32_t Fnv1a(const std::string& text) {
 
 }  // namespace
 
-std::string AdapterSpec::Name() const {
+std::string AdapterName::Name() const {
     return (kind == Kind::SocketCan ? "socketcan:" : "slcan:") + device;
 }
 
-bool ParseAdapterSpecs(const std::string& text, std::vector<AdapterSpec>* specs, std::string* error) {
-    specs->clear();
+bool ParseAdapterNames(const std::string& text, std::vector<AdapterName>* adapters, std::string* error) {
+    adapters->clear();
     size_t begin = 0;
     while (begin <= text.size()) {
         const auto end = std::min(text.find(';', begin), text.size());
@@ -89,26 +89,26 @@ bool ParseAdapterSpecs(const std::string& text, std::vector<AdapterSpec>* specs,
         if (entry.empty()) {
             continue;
         }
-        AdapterSpec spec;
-        if (!ParseOne(entry, &spec, error)) {
-            specs->clear();
+        AdapterName adapter;
+        if (!ParseOne(entry, &adapter, error)) {
+            adapters->clear();
             return false;
         }
-        if (std::any_of(specs->begin(), specs->end(),
-                        [&](const AdapterSpec& s) { return s.Name() == spec.Name(); })) {
-            *error = "adapter '" + spec.Name() + "' is named twice";
-            specs->clear();
+        if (std::any_of(adapters->begin(), adapters->end(),
+                        [&](const AdapterName& s) { return s.Name() == adapter.Name(); })) {
+            *error = "adapter '" + adapter.Name() + "' is named twice";
+            adapters->clear();
             return false;
         }
-        specs->push_back(spec);
+        adapters->push_back(adapter);
     }
     return true;
 }
 
-std::vector<BridgeIdentity> BridgeIdentities(const std::vector<AdapterSpec>& specs) {
+std::vector<BridgeIdentity> BridgeIdentities(const std::vector<AdapterName>& adapters) {
     std::vector<BridgeIdentity> identities;
-    for (const AdapterSpec& spec : specs) {
-        const uint32_t h = Fnv1a(spec.Name());
+    for (const AdapterName& adapter : adapters) {
+        const uint32_t h = Fnv1a(adapter.Name());
         BridgeIdentity id;
         id.mac = {0x02,
                   0x00,

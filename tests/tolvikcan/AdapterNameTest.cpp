@@ -1,51 +1,51 @@
 // Naming adapters, and how each becomes a bridge entry.
 #include <gtest/gtest.h>
 
-#include "tolvikcan/AdapterSpec.h"
+#include "tolvikcan/AdapterName.h"
 #include "tolvikcan/NmtTable.h"
 
 namespace {
 
-using tolvikcan::AdapterSpec;
+using tolvikcan::AdapterName;
 
-std::vector<AdapterSpec> Parse(const std::string& text) {
-    std::vector<AdapterSpec> specs;
+std::vector<AdapterName> Parse(const std::string& text) {
+    std::vector<AdapterName> adapters;
     std::string error;
-    EXPECT_TRUE(tolvikcan::ParseAdapterSpecs(text, &specs, &error)) << error;
-    return specs;
+    EXPECT_TRUE(tolvikcan::ParseAdapterNames(text, &adapters, &error)) << error;
+    return adapters;
 }
 
-TEST(AdapterSpecTest, ParsesKindsDevicesAndBitRates) {
-    const auto specs = Parse(" socketcan:can0 ; slcan:/dev/ttyACM0,bitrate=250000;slcan:COM5;");
-    ASSERT_EQ(specs.size(), 3u);
-    EXPECT_EQ(specs[0].kind, AdapterSpec::Kind::SocketCan);
-    EXPECT_EQ(specs[0].device, "can0");
-    EXPECT_EQ(specs[1].kind, AdapterSpec::Kind::Slcan);
-    EXPECT_EQ(specs[1].device, "/dev/ttyACM0");
-    EXPECT_EQ(specs[1].bitrate, 250000);
-    EXPECT_EQ(specs[2].device, "COM5");
-    EXPECT_EQ(specs[2].bitrate, tolvikcan::kDefaultBitrate);
+TEST(AdapterNameTest, ParsesKindsDevicesAndBitRates) {
+    const auto adapters = Parse(" socketcan:can0 ; slcan:/dev/ttyACM0,bitrate=250000;slcan:COM5;");
+    ASSERT_EQ(adapters.size(), 3u);
+    EXPECT_EQ(adapters[0].kind, AdapterName::Kind::SocketCan);
+    EXPECT_EQ(adapters[0].device, "can0");
+    EXPECT_EQ(adapters[1].kind, AdapterName::Kind::Slcan);
+    EXPECT_EQ(adapters[1].device, "/dev/ttyACM0");
+    EXPECT_EQ(adapters[1].bitrate, 250000);
+    EXPECT_EQ(adapters[2].device, "COM5");
+    EXPECT_EQ(adapters[2].bitrate, tolvikcan::kDefaultBitrate);
     EXPECT_TRUE(Parse("").empty());
     for (int rate : {10000, 20000, 50000, 125000, 250000, 500000, 1000000}) {
         EXPECT_EQ(Parse("slcan:x,bitrate=" + std::to_string(rate))[0].bitrate, rate);
     }
 }
 
-TEST(AdapterSpecTest, MalformedSpecsAreRefusedWithAReason) {
+TEST(AdapterNameTest, MalformedNamesAreRefusedWithAReason) {
     for (const char* text : {"can0", "vcan:can0", "slcan:", "slcan:COM5,speed=5",
                              "slcan:COM5,bitrate=", "slcan:COM5,bitrate=100000", "slcan:COM5,bitrate=125000x",
                              "slcan:COM5,bitrate=800000", "socketcan:can0,bitrate=500000",
                              "slcan:COM5;slcan:COM5,bitrate=500000"}) {
         SCOPED_TRACE(text);
-        std::vector<AdapterSpec> specs;
+        std::vector<AdapterName> adapters;
         std::string error;
-        EXPECT_FALSE(tolvikcan::ParseAdapterSpecs(text, &specs, &error));
+        EXPECT_FALSE(tolvikcan::ParseAdapterNames(text, &adapters, &error));
         EXPECT_FALSE(error.empty());
-        EXPECT_TRUE(specs.empty());
+        EXPECT_TRUE(adapters.empty());
     }
 }
 
-TEST(AdapterSpecTest, IdentitiesFollowTheAdapterNotItsPlaceOrRate) {
+TEST(AdapterNameTest, IdentitiesFollowTheAdapterNotItsPlaceOrRate) {
     const auto one = tolvikcan::BridgeIdentities(Parse("slcan:/dev/ttyACM0"));
     const auto two = tolvikcan::BridgeIdentities(Parse("socketcan:can0;slcan:/dev/ttyACM0,bitrate=500000"));
     ASSERT_EQ(two.size(), 2u);
@@ -61,7 +61,7 @@ TEST(AdapterSpecTest, IdentitiesFollowTheAdapterNotItsPlaceOrRate) {
     }
 }
 
-TEST(AdapterSpecTest, ManyAdaptersGetDistinctAddresses) {
+TEST(AdapterNameTest, ManyAdaptersGetDistinctAddresses) {
     std::string text;
     for (int i = 0; i < 127; ++i) {
         text += "slcan:/dev/ttyUSB" + std::to_string(i) + ";";

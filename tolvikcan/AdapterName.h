@@ -14,7 +14,7 @@ namespace tolvikcan {
 // still carries a long instrument cable.
 inline constexpr int kDefaultBitrate = 125000;
 
-struct AdapterSpec {
+struct AdapterName {
     enum class Kind { SocketCan, Slcan };
     Kind kind = Kind::Slcan;
     std::string device;
@@ -28,7 +28,7 @@ struct AdapterSpec {
 // repeated option, a bit rate that is not a standard CANopen rate (or 800000 on slcan, which
 // adapters read differently), a bit rate on socketcan, or the same adapter named twice.
 // Empty entries are skipped; an empty text names no adapter.
-bool ParseAdapterSpecs(const std::string& text, std::vector<AdapterSpec>* specs, std::string* error);
+bool ParseAdapterNames(const std::string& text, std::vector<AdapterName>* adapters, std::string* error);
 
 // How an adapter appears as a bridge: a MAC and an IPv4 address derived from its name alone
 // (FNV-1a, 32 bits, of Name()): MAC 02-00-h3-h2-h1-h0 (locally administered, unicast) and
@@ -38,6 +38,6 @@ struct BridgeIdentity {
     std::array<uint8_t, 4> ip{};
     std::array<uint8_t, 6> mac{};
 };
-std::vector<BridgeIdentity> BridgeIdentities(const std::vector<AdapterSpec>& specs);
+std::vector<BridgeIdentity> BridgeIdentities(const std::vector<AdapterName>& adapters);
 
 }  // namespace tolvikcan
