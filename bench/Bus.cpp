@@ -14,8 +14,6 @@ constexpr uint32_t kBatteryPdo = 0x2C9;
 constexpr uint8_t kBatteryLowBit = 0x02;
 constexpr uint32_t kPdoNotValid = 0x80000000u;
 constexpr uint8_t kWindowOpenBit = 0x04;
-constexpr int kNodeStopped = 3;
-constexpr int kNodeStarted = 1;
 // A shorter period would let one Advance run unboundedly many reports.
 constexpr int kMinSignalPeriodMs = 10;
 
@@ -302,7 +300,7 @@ SdoOutcome Bus::Write(int node, int index, int subIndex, const uint8_t* data, in
     const SdoOutcome outcome = WriteObject(m_od, index, subIndex, data, size);
     if (m_od.tpdo3CobId != cobIdBefore || m_od.tpdo3Mapped != mappedBefore) {
         m_tpdo3Restarted = false;
-        m_stopSeen = false;
+        m_preOperationalSeen = false;
     }
     const bool opened = !wasOpen && AssociationWindowOpen();
     if (opened && m_insertBatteriesWhenWindowOpens && !m_paired) {
@@ -317,10 +315,10 @@ bool Bus::SetNodeState(int node, int state, int64_t nowMs) {
         return false;
     }
     if (node == kBaseRemoteNode) {
-        if (state == kNodeStarted && m_stopSeen) {
+        if (state == CAN_NODE_STATE_OPERATIONAL && m_preOperationalSeen) {
             m_tpdo3Restarted = true;
         }
-        m_stopSeen = state == kNodeStopped;
+        m_preOperationalSeen = state == CAN_NODE_STATE_PRE_OPERATIONAL;
         Reschedule(nowMs);
     }
     return true;

@@ -81,9 +81,10 @@ private:
     int64_t m_anchor = 0;
     size_t m_next = 0;
     bool m_lost = false;
-    // TPDO3 takes changed settings only when the node is stopped (3) and started (1) again.
+    // TPDO3 takes changed settings only when the node goes to pre-operational (3) and back to
+    // operational (1).
     bool m_tpdo3Restarted = true;
-    bool m_stopSeen = false;
+    bool m_preOperationalSeen = false;
     bool m_batteriesIn;
     bool m_paired;
     bool m_batteryLow;

@@ -46,6 +46,11 @@ static_assert(offsetof(CAN_PDO, data) == 12, "data follows COB-ID, reserved word
 #endif
 
 enum { CAN_NODE_TABLE_SIZE = 128, CAN_NODE_PRESENT = 2 };
+// The states CAN_SetNodeState takes, as Tolvik reads them: after it reconfigures a transmit PDO
+// it sends 3, then 1, which takes the node through pre-operational (where a node takes a new PDO
+// configuration) back to operational (where it sends its PDOs). Both libraries act on this
+// reading; other numbers are refused.
+enum { CAN_NODE_STATE_OPERATIONAL = 1, CAN_NODE_STATE_STOPPED = 2, CAN_NODE_STATE_PRE_OPERATIONAL = 3 };
 // What the operations return: success, failure, and the -1 of a connect or bridge scan that
 // failed. Plain ints, as the operations return them.
 #define CAN_OK 1

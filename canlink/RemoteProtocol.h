@@ -32,7 +32,3 @@ constexpr int kMappingCountSubIndex = 0;
 constexpr int kAssociationObject = 0x2010;
 constexpr int kAssociationSubIndex = 5;
 constexpr uint8_t kAssociationWindowOpen = 0x04;
-
-// Node states for CAN_SetNodeState.
-constexpr int kNodeStateStopped = 3;
-constexpr int kNodeStateStarted = 1;

@@ -1,15 +1,17 @@
 #include "tolvikcan/NmtTable.h"
 
+#include "canlink/QuarnCANopen.h"
+
 namespace tolvikcan {
 
 std::optional<uint8_t> NmtCommandForState(int state) {
     switch (state) {
-        case 1:
-            return 0x01;
-        case 2:
-            return 0x02;
-        case 3:
-            return 0x80;
+        case CAN_NODE_STATE_OPERATIONAL:
+            return kNmtStartRemoteNode;
+        case CAN_NODE_STATE_STOPPED:
+            return kNmtStopRemoteNode;
+        case CAN_NODE_STATE_PRE_OPERATIONAL:
+            return kNmtEnterPreOperational;
         default:
             return std::nullopt;
     }
