@@ -5,21 +5,14 @@
 
 #include "bench/Bench.h"
 #include "bench/State.h"
+#include "canlink/Guarded.h"
 
 namespace bench {
 namespace {
 
 constexpr uint32_t kMaxFrameBytes = 8;
 
-// Runs `body`; a failure to allocate or to start the thread becomes `failure`.
-template <typename Body>
-int Guarded(int failure, Body&& body) noexcept {
-    try {
-        return body();
-    } catch (...) {
-        return failure;
-    }
-}
+using canlink::Guarded;
 
 // The bus is reachable only through a connected bridge that has not dropped off.
 bool BusReachable(const State& s) {

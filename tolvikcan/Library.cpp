@@ -3,19 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "canlink/Guarded.h"
 #include "tolvikcan/NmtTable.h"
 
 namespace tolvikcan {
 namespace {
 
-template <typename Body>
-int Guarded(int failure, Body&& body) noexcept {
-    try {
-        return body();
-    } catch (...) {
-        return failure;
-    }
-}
+using canlink::Guarded;
 
 bool ValidObject(int node, int index, int subIndex) {
     return node >= 1 && node <= canopen::kMaxNode && index >= 0 && index <= 0xFFFF && subIndex >= 0 &&
