@@ -11,6 +11,10 @@ BridgeLibrary& Bridge() {
     return library;
 }
 
+bool BridgeLibraryLoaded() {
+    return Bridge().IsBound();
+}
+
 bool BridgeLibrary::IsBound() const {
 #define TOLVIK_IS_BOUND(name, result, parameters, arguments) &&name != nullptr
     return true CAN_OPERATIONS(TOLVIK_IS_BOUND);

@@ -14,8 +14,11 @@ struct BridgeLibrary {
     bool IsBound() const;
 };
 
-// The process's one binding. Bound once at start-up (or by a test) before any bus traffic.
+// The process's one binding. Bound once at start-up (or by a test) before any bus traffic; the
+// link reaches it through its session (LinkSession::Library).
 BridgeLibrary& Bridge();
+// Whether the process's binding is bound (the saved log's header says so).
+bool BridgeLibraryLoaded();
 
 // The library to load: TOLVIK_BRIDGE_LIBRARY when set; else the vendor's QuarnCANopen.dll on
 // Windows, or elsewhere the bench library beside the executable (in the build tree) or in the

@@ -70,13 +70,13 @@ bool CheckNodes(StatusSink& status, LinkSession& link, const uint8_t* nodes) {
 
 void ConnectToBridge(StatusSink& status, LinkSession& link, CAN_PdoEventProc onPdo,
                      CAN_SecondaryEventProc onSecondary) {
-    BridgeLibrary& bridge = Bridge();
+    const BridgeLibrary& bridge = link.Library();
     uint8_t mac[6] = {};
     const bool macFound = LookUpBridgeMac(status, mac);
 
     std::array<CAN_BRIDGE_INFO, kBridgeCapacity> bridges{};
     int count = bridge.CAN_EnumerateBridges(bridges.data(), kBridgeCapacity);
-    if (count == -1) {
+    if (count == CAN_SCAN_FAILED) {
         Fail(status, link, "Error scanning for bridges");
         return;
     }
@@ -102,21 +102,21 @@ void ConnectToBridge(StatusSink& status, LinkSession& link, CAN_PdoEventProc onP
 
     uint32_t address;
     std::memcpy(&address, bridges[chosen].ipAddress, sizeof(address));
-    if (bridge.CAN_Connect(address) == -1) {
+    if (bridge.CAN_Connect(address) == CAN_CONNECT_FAILED) {
         Fail(status, link, "Error connecting. Maximum connections exceeded.");
         return;
     }
     status.AddStatusLine("Connected to CAN");
 
     uint8_t nodes[CAN_NODE_TABLE_SIZE] = {};
-    if (bridge.CAN_EnumerateNodes(nodes) == 1 && !CheckNodes(status, link, nodes)) {
+    if (bridge.CAN_EnumerateNodes(nodes) == CAN_OK && !CheckNodes(status, link, nodes)) {
         return;
     }
-    if (bridge.CAN_SetPDOBufferSize(kPdoBufferSize) != 1) {
+    if (bridge.CAN_SetPDOBufferSize(kPdoBufferSize) != CAN_OK) {
         Fail(status, link, "CAN_SetPDOBufferSize error", MessageIcon::Error);
         return;
     }
-    if (bridge.CAN_RegisterEvents(onPdo, onSecondary) != 1) {
+    if (bridge.CAN_RegisterEvents(onPdo, onSecondary) != CAN_OK) {
         Fail(status, link, "Error registering callbacks", MessageIcon::Error);
         return;
     }

@@ -1,7 +1,5 @@
 #include "canlink/LinkSession.h"
 
-#include "canlink/BridgeLibrary.h"
-
 namespace {
 
 // The bridge library's callbacks carry no context pointer, so they find their session here: the
@@ -10,7 +8,7 @@ std::atomic<LinkSession*> s_running{nullptr};
 
 }  // namespace
 
-LinkSession::LinkSession() {
+LinkSession::LinkSession(const BridgeLibrary& library) : m_library(library) {
     s_running = this;
 }
 
@@ -28,7 +26,7 @@ void LinkSession::Disconnect() {
         return;
     }
     m_disconnected = true;
-    if (Bridge().IsBound()) {
-        Bridge().CAN_Disconnect();
+    if (m_library.IsBound()) {
+        m_library.CAN_Disconnect();
     }
 }

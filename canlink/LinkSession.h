@@ -6,6 +6,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "canlink/BridgeLibrary.h"
 #include "canlink/QuarnCANopen.h"
 #include "port/CloseGate.h"
 #include "port/RemoteView.h"
@@ -15,8 +16,10 @@ enum PdoChannel { kBaseKeyPdo = 0, kWirelessKeyPdo = 1, kSignalPdo = 2, kBattery
 
 class LinkSession {
 public:
-    // Becomes the running session, the one the bridge library's callbacks reach.
-    LinkSession();
+    // Becomes the running session, the one the bridge library's callbacks reach. Talks to the bus
+    // through `library`, which must outlive the session; it may be bound later, before the link
+    // starts (the front ends bind the process's library in the start-up).
+    explicit LinkSession(const BridgeLibrary& library);
     // Stops being the running session if it still is. Disconnect() first: only that makes sure
     // no callback still runs on this session.
     ~LinkSession();
@@ -25,6 +28,9 @@ public:
 
     // The running session; null when there is none. Any thread.
     static LinkSession* Running();
+
+    // The bridge library this link talks through. Any thread, once bound.
+    const BridgeLibrary& Library() const { return m_library; }
 
     // The one CAN_Disconnect of this link: the first call disconnects (when a library is bound),
     // later calls do nothing. CAN_Disconnect returns only when no callback runs and none will
@@ -58,5 +64,6 @@ public:
     std::mutex m_fetching;
 
 private:
+    const BridgeLibrary& m_library;
     bool m_disconnected = false;
 };

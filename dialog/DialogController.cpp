@@ -1,10 +1,13 @@
 #include "dialog/DialogController.h"
 
+#include "canlink/BridgeLibrary.h"
+
 #include "remote/Association.h"
 #include "remote/PdoEvent.h"
 #include "remote/VirtualKey.h"
 
-DialogController::DialogController(MarshalledView& view) : m_view(view) {
+// The link talks through the process's one binding, which the start-up binds.
+DialogController::DialogController(MarshalledView& view) : m_view(view), m_link(Bridge()) {
     m_view.SetCatchUp([this] { OnDrained(); });
 }
 

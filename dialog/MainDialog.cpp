@@ -29,7 +29,7 @@ void StartLink(LinkSession& link, RemoteView& dlg) {
     dlg.SetItemText(res::IDC_BATTERY, " ?? ");
     dlg.EnableItem(res::IDC_ASSOCIATE, false);
     if (!link.m_linkFailed) {
-        EnableSignalStrengthPdo();
+        EnableSignalStrengthPdo(link);
         ReadFirmwareVersion(link, dlg);
     }
 }

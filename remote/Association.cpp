@@ -2,7 +2,6 @@
 
 #include <cstdint>
 
-#include "canlink/BridgeLibrary.h"
 #include "canlink/LinkSession.h"
 #include "canlink/RemoteProtocol.h"
 #include "platform/Clock.h"
@@ -18,52 +17,53 @@ constexpr unsigned kStepMs = 200;
 // ten steps later, after its battery state has had time to arrive.
 constexpr int kStepsAfterActivity = 10;
 
-bool ReadObject(int index, int subIndex, void* data, int size) {
+bool ReadObject(const BridgeLibrary& bridge, int index, int subIndex, void* data, int size) {
     int unused = 0;
-    return Bridge().CAN_SDORead(kBaseRemoteNode, index, subIndex, data, size, &unused) == 1;
+    return bridge.CAN_SDORead(kBaseRemoteNode, index, subIndex, data, size, &unused) == CAN_OK;
 }
 
-void WriteObject(int index, int subIndex, void* data, int size) {
+void WriteObject(const BridgeLibrary& bridge, int index, int subIndex, void* data, int size) {
     int unused = 0;
-    Bridge().CAN_SDOWrite(kBaseRemoteNode, index, subIndex, data, size, &unused);
+    bridge.CAN_SDOWrite(kBaseRemoteNode, index, subIndex, data, size, &unused);
 }
 
 // Writes only a value that was read: after a failed read the COB-ID is unknown, and writing a
 // guess would hand the node a COB-ID it never had.
-bool MakeTpdo3Valid() {
+bool MakeTpdo3Valid(const BridgeLibrary& bridge) {
     uint32_t cobId = 0;
-    if (!ReadObject(kTpdo3CommunicationObject, kTpdo3CobIdSubIndex, &cobId, sizeof cobId) ||
+    if (!ReadObject(bridge, kTpdo3CommunicationObject, kTpdo3CobIdSubIndex, &cobId, sizeof cobId) ||
         (cobId & kPdoNotValid) == 0) {
         return false;
     }
     cobId &= ~kPdoNotValid;
-    WriteObject(kTpdo3CommunicationObject, kTpdo3CobIdSubIndex, &cobId, sizeof cobId);
+    WriteObject(bridge, kTpdo3CommunicationObject, kTpdo3CobIdSubIndex, &cobId, sizeof cobId);
     return true;
 }
 
 // A failed read says nothing about the mapping: it is left alone rather than cut down to one
 // object when it may already hold more.
-bool MakeTpdo3Mapped() {
+bool MakeTpdo3Mapped(const BridgeLibrary& bridge) {
     uint8_t count = 0;
-    if (!ReadObject(kTpdo3MappingObject, kMappingCountSubIndex, &count, sizeof count) || count >= 1) {
+    if (!ReadObject(bridge, kTpdo3MappingObject, kMappingCountSubIndex, &count, sizeof count) || count >= 1) {
         return false;
     }
     uint8_t one = 1;
-    WriteObject(kTpdo3MappingObject, kMappingCountSubIndex, &one, sizeof one);
+    WriteObject(bridge, kTpdo3MappingObject, kMappingCountSubIndex, &one, sizeof one);
     return true;
 }
 
 }  // namespace
 
-void EnableSignalStrengthPdo() {
-    const bool validChanged = MakeTpdo3Valid();
-    const bool mappingChanged = MakeTpdo3Mapped();
+void EnableSignalStrengthPdo(LinkSession& link) {
+    const BridgeLibrary& bridge = link.Library();
+    const bool validChanged = MakeTpdo3Valid(bridge);
+    const bool mappingChanged = MakeTpdo3Mapped(bridge);
     if (!validChanged && !mappingChanged) {
         return;
     }
-    Bridge().CAN_SetNodeState(kBaseRemoteNode, kNodeStateStopped);
+    bridge.CAN_SetNodeState(kBaseRemoteNode, CAN_NODE_STATE_PRE_OPERATIONAL);
     platform::Sleep(kNodeStatePauseMs);
-    Bridge().CAN_SetNodeState(kBaseRemoteNode, kNodeStateStarted);
+    bridge.CAN_SetNodeState(kBaseRemoteNode, CAN_NODE_STATE_OPERATIONAL);
     platform::Sleep(kNodeStatePauseMs);
 }
 
@@ -73,12 +73,12 @@ void OnAssociate(LinkSession& link, RemoteView& dlg) {
     wait->UpdateText("Association enabled. Place batteries in remote");
 
     uint8_t control = 0;
-    if (!ReadObject(kAssociationObject, kAssociationSubIndex, &control, sizeof control)) {
+    if (!ReadObject(link.Library(), kAssociationObject, kAssociationSubIndex, &control, sizeof control)) {
         link.m_linkFailed = 1;
         return;
     }
     uint8_t opened = static_cast<uint8_t>(control | kAssociationWindowOpen);
-    WriteObject(kAssociationObject, kAssociationSubIndex, &opened, sizeof opened);
+    WriteObject(link.Library(), kAssociationObject, kAssociationSubIndex, &opened, sizeof opened);
 
     link.g_wirelessActivity = 0;
     for (int step = 0; step < kSteps; ++step) {
@@ -96,5 +96,5 @@ void OnAssociate(LinkSession& link, RemoteView& dlg) {
     }
 
     uint8_t closed = static_cast<uint8_t>(control & ~kAssociationWindowOpen);
-    WriteObject(kAssociationObject, kAssociationSubIndex, &closed, sizeof closed);
+    WriteObject(link.Library(), kAssociationObject, kAssociationSubIndex, &closed, sizeof closed);
 }

@@ -9,7 +9,7 @@ class LinkSession;
 
 // Makes the base remote's signal-strength PDO valid and mapped, restarting the node only when
 // something had to change. Objects whose read fails are left alone.
-void EnableSignalStrengthPdo();
+void EnableSignalStrengthPdo(LinkSession& link);
 
 // Opens the base remote's association window for up to 20 s with a progress dialog, ends about
 // 2 s after a wireless remote is first heard (or at once on cancel), and always closes the

@@ -80,7 +80,7 @@ void Fetch(LinkSession& link, RemoteView& dlg, int count) {
     int pass = 0;
     for (; pass < count && dlg.HasRoomForUpdates(); ++pass) {
         CAN_PDO pdo{};
-        if (Bridge().CAN_GetPDO(&pdo) == 1) {
+        if (link.Library().CAN_GetPDO(&pdo) == CAN_OK) {
             ShowRecord(link, dlg, pdo);
         }
     }

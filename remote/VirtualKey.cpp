@@ -43,7 +43,7 @@ bool Transmit(const LinkSession& link, uint8_t code) {
     pdo.cobId = link.m_pdoRegistration[kBaseKeyPdo].cobId;
     pdo.length = 1;
     pdo.data[0] = code;
-    return Bridge().CAN_TransmitPDO(pdo) == 1;
+    return link.Library().CAN_TransmitPDO(pdo) == CAN_OK;
 }
 
 }  // namespace

@@ -177,7 +177,7 @@ std::vector<std::string> LogFileHeader() {
         // The file is UTF-8 throughout; Windows gives these in its ANSI code page.
         "Host name: " + platform::SystemTextToUtf8(host),
         "Bridge library: " + platform::SystemTextToUtf8(DefaultBridgeLibraryPath()) +
-            (Bridge().IsBound() ? "" : " (not loaded)"),
+            (BridgeLibraryLoaded() ? "" : " (not loaded)"),
     };
 }
 

@@ -46,8 +46,10 @@ void BM_BenchDelivery(benchmark::State& state) {
     const uint8_t ip[4] = {192, 168, 100, 2};
     uint32_t address = 0;
     std::memcpy(&address, ip, sizeof address);
-    if (bench::CAN_Connect(address) != 1 || bench::CAN_SetPDOBufferSize(kBufferSize) != 1 ||
-        bench::CAN_RegisterEvents(TakeAll, NoSecondary) != 1 || bench::CAN_RegisterPDO(KeyFrame()) != 1) {
+    if (bench::CAN_Connect(address) == CAN_CONNECT_FAILED ||
+        bench::CAN_SetPDOBufferSize(kBufferSize) != CAN_OK ||
+        bench::CAN_RegisterEvents(TakeAll, NoSecondary) != CAN_OK ||
+        bench::CAN_RegisterPDO(KeyFrame()) != CAN_OK) {
         state.SkipWithError("the bench did not come up");
         return;
     }

@@ -80,13 +80,14 @@ TEST(LinkSession, DisconnectsOnceHoweverOftenClosed) {
 }
 
 TEST(LinkSession, AnEndingSessionLeavesAnotherRunningSessionAlone) {
-    auto other = std::make_unique<LinkSession>();
-    LinkSession running;
+    const BridgeLibrary unbound;
+    auto other = std::make_unique<LinkSession>(unbound);
+    LinkSession running(unbound);
     EXPECT_EQ(LinkSession::Running(), &running);
     other.reset();
     EXPECT_EQ(LinkSession::Running(), &running);
     {
-        LinkSession later;
+        LinkSession later(unbound);
         EXPECT_EQ(LinkSession::Running(), &later);
     }
     EXPECT_EQ(LinkSession::Running(), nullptr) << "the callback reaches no session that is gone";

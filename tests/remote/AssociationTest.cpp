@@ -44,7 +44,7 @@ TEST(EnableSignalStrengthPdo, RestartsTheNodeOnlyWhenSomethingChanged) {
         scenario.tpdo3Mapped = c.mapped;
         scenario.faults.sdoReadFails = c.readFails;
         BenchSession session(scenario);
-        EnableSignalStrengthPdo();
+        EnableSignalStrengthPdo(session.port.link);
         EXPECT_EQ(SdoWrites(), c.writes);
         const bool changed = !c.writes.empty();
         EXPECT_EQ(bench::NodeStateLog(), changed ? restart : NodeStates());

@@ -2,7 +2,7 @@
 
 #include "res/Resource.h"
 
-RecordingPort::RecordingPort() {
+RecordingPort::RecordingPort() : link(Bridge()) {
     link.g_mainDialog = this;
 }
 
@@ -10,7 +10,7 @@ void RecordingPort::Record(std::string event) {
     m_events.push_back(std::move(event));
 }
 
-void RecordingPort::AddStatusLine(const char* text) {
+void RecordingPort::AddStatusLine(std::string_view text) {
     std::lock_guard lock(m_mutex);
     m_lines.emplace_back(text);
     Record("line:" + std::string(text));
@@ -37,9 +37,9 @@ void RecordingPort::SetBarPosition(int controlId, int position) {
     Record("bar:" + std::to_string(controlId) + ":" + std::to_string(position));
 }
 
-void RecordingPort::ShowMessageBox(const char* text, MessageIcon icon) {
+void RecordingPort::ShowMessageBox(std::string_view text, MessageIcon icon) {
     std::lock_guard lock(m_mutex);
-    m_boxes.push_back({text, icon, link.m_linkFailed});
+    m_boxes.push_back({std::string(text), icon, link.m_linkFailed});
     Record("box:" + std::string(text));
 }
 
