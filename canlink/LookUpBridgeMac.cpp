@@ -1,7 +1,8 @@
 #include "canlink/LookUpBridgeMac.h"
 
-#include <cstdio>
 #include <string>
+
+#include <fmt/format.h>
 
 #include "canlink/CalFile.h"
 #include "config/ReadBridgeMacFromConfig.h"
@@ -41,9 +42,9 @@ bool LookUpInCalFile(StatusSink& status, const platform::RegistryKey& key, uint8
     }
     Text hostName;
     platform::GetHostName(hostName, kTextSize);
-    Text path;
-    const int length = std::snprintf(path, kTextSize, "%s\\cfg\\%s.1", targetDir, hostName);
-    if (length < 0 || length >= kTextSize) {
+    const std::string path = fmt::format("{}\\cfg\\{}.1", targetDir, hostName);
+    // The Windows path limit the host application keeps to: a longer path is refused, not cut.
+    if (path.size() >= kTextSize) {
         status.AddStatusLine("CAL file path is longer than 259 characters");
         return false;
     }
@@ -51,13 +52,13 @@ bool LookUpInCalFile(StatusSink& status, const platform::RegistryKey& key, uint8
     // any other character that is neither letter nor digit.
     platform::FileCheck check;
     const platform::File file =
-        platform::OpenForReading(platform::NativePath(path).c_str(), kMaxCalFileBytes, &check);
+        platform::OpenForReading(platform::NativePath(path.c_str()).c_str(), kMaxCalFileBytes, &check);
     if (check.state == platform::FileState::Missing) {
         status.AddStatusLine("CAL file not found");
         return false;
     }
     if (!file) {
-        status.AddStatusLine(("CAL file " + std::string(path) + " " + check.reason).c_str());
+        status.AddStatusLine(("CAL file " + path + " " + check.reason).c_str());
         return false;
     }
     const CalMac found = ReadCalFileMac(file.get(), mac);

@@ -1,6 +1,6 @@
 #include "config/ReadBridgeMacFromConfig.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -20,8 +20,12 @@ using PathText = char[kPathSize];
 // <dir><middle><name> into `path`. A path that does not fit is refused with a status line rather
 // than cut into the name of some other file.
 bool BuildPath(StatusSink& dlg, PathText& path, const char* dir, const char* middle, const char* name) {
-    const int length = std::snprintf(path, kPathSize, "%s%s%s", dir, middle, name);
-    if (length >= 0 && length < kPathSize) {
+    const std::string joined = std::string(dir) + middle + name;
+    // What fits, terminated: the whole path, or for the line the first 259 characters.
+    const size_t kept = std::min(joined.size(), static_cast<size_t>(kPathSize - 1));
+    joined.copy(path, kept);
+    path[kept] = '\0';
+    if (joined.size() < kPathSize) {
         return true;
     }
     dlg.AddStatusLine(("Path " + std::string(path) + "... is longer than 259 characters.").c_str());

@@ -1,10 +1,11 @@
 #include <algorithm>
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <utility>
+
+#include <fmt/format.h>
 
 #include "config/Xml.h"
 #include "platform/File.h"
@@ -104,16 +105,19 @@ XmlNode Report(const char* path, const char* firstTag, XmlNode document, const X
         return document;
     }
     const bool firstTagMissing = results.error == XmlErrorFirstTagNotFound;
-    char text[kReportCapacity];
-    std::snprintf(text, sizeof(text), "ERROR: XML parsing file '%s'. %s at line %i, column %i. %s%s%s",
-                  path ? path : "", ErrorText(results.error), results.line, results.column,
-                  firstTagMissing ? "First Tag should be '" : "", firstTagMissing ? firstTag : "",
-                  firstTagMissing ? "'.\n" : "");
+    std::string text = fmt::format("ERROR: XML parsing file '{}'. {} at line {}, column {}. {}{}{}",
+                                   path ? path : "", ErrorText(results.error), results.line, results.column,
+                                   firstTagMissing ? "First Tag should be '" : "",
+                                   firstTagMissing ? firstTag : "", firstTagMissing ? "'.\n" : "");
+    // The message box's text is kept to the report's old capacity, as a caller's report is to its size.
+    if (text.size() >= kReportCapacity) {
+        text.resize(kReportCapacity - 1);
+    }
     if (!report) {
-        platform::ShowErrorMessageBox("XML Parsing error", text);
+        platform::ShowErrorMessageBox("XML Parsing error", text.c_str());
         std::exit(255);
     }
-    CopyCut(report, reportSize, text);
+    CopyCut(report, reportSize, text.c_str());
     return document;
 }
 

@@ -44,13 +44,13 @@ void MarshalledView::ApplyPending() {
     }
 }
 
-void MarshalledView::AddStatusLine(const char* text) {
+void MarshalledView::AddStatusLine(std::string_view text) {
     if (!ApplyAtOnce()) {
-        HandOver({Update::Line, 0, 0, text});
+        HandOver({Update::Line, 0, 0, std::string(text)});
         return;
     }
     Drain();  // lines handed over earlier come first
-    AppendLines({text});
+    AppendLines({std::string(text)});
 }
 
 void MarshalledView::SetItemText(int controlId, const char* text) {
@@ -80,7 +80,7 @@ void MarshalledView::SetBarPosition(int controlId, int position) {
     ApplyBar(controlId, position);
 }
 
-void MarshalledView::ShowMessageBox(const char* text, MessageIcon icon) {
+void MarshalledView::ShowMessageBox(std::string_view text, MessageIcon icon) {
     Drain();
-    PresentMessageBox(text, icon);
+    PresentMessageBox(std::string(text).c_str(), icon);
 }

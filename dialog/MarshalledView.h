@@ -16,13 +16,13 @@ class MarshalledView : public RemoteView {
 public:
     // Any thread; never waits for the GUI thread, which may be waiting for the calling thread
     // to end on disconnect.
-    void AddStatusLine(const char* text) final;
+    void AddStatusLine(std::string_view text) final;
     void SetItemText(int controlId, const char* text) final;
     void SetItemPicture(int controlId, int bitmapId) final;
     void SetBarPosition(int controlId, int position) final;
     bool HasRoomForUpdates() const final;
     // GUI thread: what waits is shown first.
-    void ShowMessageBox(const char* text, MessageIcon icon) final;
+    void ShowMessageBox(std::string_view text, MessageIcon icon) final;
 
     // The front end's answer to WakeGuiThread, on the GUI thread: applies everything handed over,
     // then runs the catch-up, whose changes are handed over for later turns.

@@ -2,6 +2,8 @@
 // boxes. The configuration reader and the address lookup need nothing more of the dialog.
 #pragma once
 
+#include <string_view>
+
 enum class MessageIcon { None, Error };
 
 class StatusSink {
@@ -10,7 +12,7 @@ public:
 
     // Safe from any thread: a call from another thread reaches the log in order, later, on the
     // dialog's own thread, and never waits for it.
-    virtual void AddStatusLine(const char* text) = 0;
+    virtual void AddStatusLine(std::string_view text) = 0;
     // User-interface thread only.
-    virtual void ShowMessageBox(const char* text, MessageIcon icon) = 0;
+    virtual void ShowMessageBox(std::string_view text, MessageIcon icon) = 0;
 };

@@ -1,9 +1,10 @@
 #include "remote/Firmware.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <string_view>
+
+#include <fmt/format.h>
 
 #include "canlink/BridgeLibrary.h"
 #include "canlink/LinkSession.h"
@@ -22,11 +23,11 @@ constexpr int kFirstWirelessMajor = 4;
 
 // The version text as the remote sent it: up to the first zero byte, and never beyond the
 // buffer, since a text filling all of it carries no terminator. A failed read leaves no text.
-std::string_view ReadVersionText(char (&buffer)[kVersionTextSize]) {
+std::string_view ReadVersionText(const BridgeLibrary& bridge, char (&buffer)[kVersionTextSize]) {
     std::memset(buffer, 0, sizeof buffer);
     int unused = 0;
-    if (Bridge().CAN_SDORead(kBaseRemoteNode, kSoftwareVersionObject, kSoftwareVersionSubIndex, buffer,
-                             sizeof buffer, &unused) != 1) {
+    if (bridge.CAN_SDORead(kBaseRemoteNode, kSoftwareVersionObject, kSoftwareVersionSubIndex, buffer,
+                           sizeof buffer, &unused) != CAN_OK) {
         return {};
     }
     return std::string_view(buffer, strnlen(buffer, sizeof buffer));
@@ -37,15 +38,15 @@ std::string_view ReadVersionText(char (&buffer)[kVersionTextSize]) {
 void ReadFirmwareVersion(LinkSession& link, RemoteView& dlg) {
     int32_t revision = 0;
     int unused = 0;
-    if (Bridge().CAN_SDORead(kBaseRemoteNode, kIdentityObject, kRevisionSubIndex, &revision, sizeof revision,
-                             &unused) != 1) {
+    if (link.Library().CAN_SDORead(kBaseRemoteNode, kIdentityObject, kRevisionSubIndex, &revision,
+                                   sizeof revision, &unused) != CAN_OK) {
         dlg.SetItemText(res::IDC_FIRMWARE, "Unknown");
         link.m_linkFailed = 1;
         return;
     }
 
     char buffer[kVersionTextSize];
-    const std::string_view text = ReadVersionText(buffer);
+    const std::string_view text = ReadVersionText(link.Library(), buffer);
     int part = 0;
     if (text.find("526-01") != std::string_view::npos) {
         dlg.AddStatusLine("Found 3817-5526-01 FW");
@@ -59,11 +60,10 @@ void ReadFirmwareVersion(LinkSession& link, RemoteView& dlg) {
     const int major = revision >> 16;  // with sign: an upper half of 0x8000 or more is negative
     const int minor = revision & 0xFFFF;
     const bool compatible = part == kPart02 || major >= kFirstWirelessMajor;
-    char line[64];
-    std::snprintf(line, sizeof line, "V%d.%d, %s", major, minor,
-                  compatible ? "compatible" : "not compatible");
+    const std::string line =
+        fmt::format("V{}.{}, {}", major, minor, compatible ? "compatible" : "not compatible");
 
     dlg.EnableItem(res::IDC_ASSOCIATE, compatible);
-    dlg.SetItemText(res::IDC_FIRMWARE, line);
-    dlg.AddStatusLine(line);
+    dlg.SetItemText(res::IDC_FIRMWARE, line.c_str());
+    dlg.AddStatusLine(line.c_str());
 }

@@ -43,7 +43,7 @@ int ScriptedGetPdo(CAN_PDO* pdo) {
 // Notes the wireless activity flag as each line arrives, to tell "after the line" from "before".
 class FlagAtLinePort : public RecordingPort {
 public:
-    void AddStatusLine(const char* text) override {
+    void AddStatusLine(std::string_view text) override {
         flagAtLine.push_back(link.g_wirelessActivity.load());
         RecordingPort::AddStatusLine(text);
     }

@@ -22,11 +22,11 @@ class RecordingPort : public RemoteView {
 public:
     RecordingPort();
 
-    void AddStatusLine(const char* text) override;
+    void AddStatusLine(std::string_view text) override;
     void SetItemText(int controlId, const char* text) override;
     void SetItemPicture(int controlId, int bitmapId) override;
     void SetBarPosition(int controlId, int position) override;
-    void ShowMessageBox(const char* text, MessageIcon icon) override;
+    void ShowMessageBox(std::string_view text, MessageIcon icon) override;
     void EnableItem(int controlId, bool enable) override;
     std::unique_ptr<WaitDialogPort> CreateWaitDialog() override;
 
