@@ -1,5 +1,7 @@
 #include "app/ArgumentText.h"
 
+namespace qtui {
+
 namespace {
 
 constexpr char16_t kEscapeBase = 0xDC00;
@@ -75,3 +77,5 @@ QByteArray EncodeArgument(const QString& text) {
     }
     return bytes;
 }
+
+}  // namespace qtui

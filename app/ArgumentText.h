@@ -5,9 +5,13 @@
 #include <QByteArray>
 #include <QString>
 
+namespace qtui {
+
 // UTF-8 decoded; each byte that is not part of a valid UTF-8 sequence becomes the lone surrogate
 // U+DC00 + byte, which valid text never holds.
 QString DecodeArgument(const QByteArray& bytes);
 
 // The bytes DecodeArgument was given back.
 QByteArray EncodeArgument(const QString& text);
+
+}  // namespace qtui

@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QStyleOptionFrame>
 
+namespace qtui {
+
 CBatteryField::CBatteryField(QWidget* parent) : QLineEdit(parent) {
     setReadOnly(true);
     setAlignment(Qt::AlignCenter);
@@ -27,3 +29,5 @@ void CBatteryField::paintEvent(QPaintEvent*) {
     painter.setPen(palette().color(QPalette::Text));
     painter.drawText(block, Qt::AlignCenter, content);
 }
+
+}  // namespace qtui

@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <functional>
 
+namespace qtui {
+
 class CBatteryField final : public QLineEdit {
     Q_OBJECT
 public:
@@ -16,3 +18,5 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
 };
+
+}  // namespace qtui

@@ -7,6 +7,8 @@
 #include <QScrollBar>
 #include <algorithm>
 
+namespace qtui {
+
 namespace {
 // Three border widths of margin, as the list box's own frame takes on each side plus one.
 constexpr int kBorderWidth = 1;
@@ -256,3 +258,5 @@ int CHListBox::horizontalOffset() const {
 int CHListBox::verticalOffset() const {
     return verticalScrollBar()->value();
 }
+
+}  // namespace qtui

@@ -13,6 +13,8 @@
 #include "app/StatusLogModel.h"
 #include "statuslog/StatusLogRule.h"
 
+namespace qtui {
+
 class CHListBox final : public QListView {
     Q_OBJECT
 public:
@@ -63,3 +65,5 @@ private:
 
     StatusLogModel m_model;
 };
+
+}  // namespace qtui

@@ -6,6 +6,8 @@
 #include "controls/MainWindow.h"
 #include "platform/MessageBox.h"
 
+namespace qtui {
+
 namespace {
 
 void ShowFatalBox(const char* caption, const char* text) {
@@ -25,3 +27,5 @@ bool CTolvikApp::InitInstance() {
     SetMainWindow(nullptr);
     return false;
 }
+
+}  // namespace qtui

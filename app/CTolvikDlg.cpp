@@ -30,6 +30,11 @@
 #include "res/Resource.h"
 #include "res/StringTable.h"
 
+using port::MessageIcon;
+using port::WaitDialogPort;
+
+namespace qtui {
+
 namespace {
 
 QString ControlText(const char* text) {
@@ -294,3 +299,5 @@ void CTolvikDlg::EnableItem(int controlId, bool enable) {
 std::unique_ptr<WaitDialogPort> CTolvikDlg::CreateWaitDialog() {
     return std::make_unique<CWaitDialog>();
 }
+
+}  // namespace qtui

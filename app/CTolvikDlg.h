@@ -13,11 +13,14 @@
 #include "dialog/DialogController.h"
 #include "dialog/MarshalledView.h"
 
-class CHListBox;
-class CSysColStatic;
 class QPaintEvent;
 
-class CTolvikDlg final : public QDialog, public MarshalledView, public VirtualKeySink {
+namespace qtui {
+
+class CHListBox;
+class CSysColStatic;
+
+class CTolvikDlg final : public QDialog, public dialog::MarshalledView, public VirtualKeySink {
     Q_OBJECT
 public:
     explicit CTolvikDlg(QWidget* parent = nullptr);
@@ -35,12 +38,12 @@ public:
 
     // RemoteView, GUI thread only
     void EnableItem(int controlId, bool enable) override;
-    std::unique_ptr<WaitDialogPort> CreateWaitDialog() override;
+    std::unique_ptr<port::WaitDialogPort> CreateWaitDialog() override;
 
     CSysColStatic* m_remotePicture = nullptr;
     CHListBox* m_statusList = nullptr;
     // Made after the view it reaches, gone before it: it disconnects before the widgets go.
-    DialogController m_controller{*this};
+    dialog::DialogController m_controller{*this};
 
 public slots:
     void accept() override;  // Enter ends nothing
@@ -58,7 +61,7 @@ protected:
     void ApplyPicture(int controlId, int bitmapId) override;
     void ApplyBar(int controlId, int position) override;
     void AppendLines(const std::vector<std::string>& lines) override;
-    void PresentMessageBox(const char* text, MessageIcon icon) override;
+    void PresentMessageBox(const char* text, port::MessageIcon icon) override;
 
 private:
     void CreateControls();
@@ -66,3 +69,5 @@ private:
 
     std::map<int, QWidget*> m_items;
 };
+
+}  // namespace qtui

@@ -5,6 +5,8 @@
 
 #include "app/ArgumentText.h"
 
+namespace qtui {
+
 namespace {
 
 std::string Bytes(const QByteArray& bytes) {
@@ -48,3 +50,5 @@ void ApplyCommandLine(const CommandLine& line) {
     }
     commandline::ApplyCommandLine(native);
 }
+
+}  // namespace qtui

@@ -10,6 +10,8 @@
 
 #include "commandline/CommandLine.h"
 
+namespace qtui {
+
 struct CommandLine {
     // Run the dialog, or end at once with `exitCode` after printing `output` (to stdout for
     // help and version, to stderr for an error). A file name in it keeps its bytes through
@@ -39,3 +41,5 @@ CommandLine ParseCommandLine(const QList<QByteArray>& arguments);
 // that the command line wins over the environment. Adapters given also load the CAN adapter
 // library unless a bridge library is given.
 void ApplyCommandLine(const CommandLine& line);
+
+}  // namespace qtui

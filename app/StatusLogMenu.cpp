@@ -15,6 +15,8 @@
 #include "app/CHListBox.h"
 #include "statuslog/LogFile.h"
 
+namespace qtui {
+
 namespace {
 
 QStringList AllLines(const CHListBox& log) {
@@ -83,3 +85,5 @@ bool StatusLogMenu::SaveTo(const QString& path) {
                               QDir::toNativeSeparators(path).toStdString(), error)));
     return false;
 }
+
+}  // namespace qtui

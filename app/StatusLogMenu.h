@@ -5,8 +5,11 @@
 #include <QObject>
 #include <QString>
 
-class CHListBox;
 class QAction;
+
+namespace qtui {
+
+class CHListBox;
 
 class StatusLogMenu final : public QObject {
     Q_OBJECT
@@ -25,3 +28,5 @@ private:
     CHListBox* m_log;
     QAction* m_copy;
 };
+
+}  // namespace qtui

@@ -1,5 +1,7 @@
 #include "app/StatusLogModel.h"
 
+namespace qtui {
+
 int StatusLogModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_lines.size());
 }
@@ -24,3 +26,5 @@ int StatusLogModel::Append(const QStringList& lines) {
     endInsertRows();
     return first;
 }
+
+}  // namespace qtui

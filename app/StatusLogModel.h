@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <vector>
 
+namespace qtui {
+
 class StatusLogModel final : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -21,3 +23,5 @@ public:
 private:
     std::vector<QString> m_lines;
 };
+
+}  // namespace qtui

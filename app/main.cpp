@@ -5,6 +5,12 @@
 #include "app/CTolvikApp.h"
 #include "app/CommandLine.h"
 
+using qtui::ApplyCommandLine;
+using qtui::CommandLine;
+using qtui::CTolvikApp;
+using qtui::EncodeArgument;
+using qtui::ParseCommandLine;
+
 int main(int argc, char** argv) {
     // Message boxes take their caption from the application's name.
     QCoreApplication::setApplicationName(QStringLiteral("Tolvik"));

@@ -6,6 +6,11 @@
 #include "canlink/LinkSession.h"
 #include "port/StatusSink.h"
 
+using port::MessageIcon;
+using port::StatusSink;
+
+namespace canlink {
+
 bool BindBridgeLibrary(StatusSink& status, LinkSession& link) {
     if (Bridge().IsBound()) {
         return true;
@@ -18,3 +23,5 @@ bool BindBridgeLibrary(StatusSink& status, LinkSession& link) {
     }
     return true;
 }
+
+}  // namespace canlink

@@ -6,6 +6,8 @@
 #include "platform/File.h"
 #include "platform/SharedLibrary.h"
 
+namespace canlink {
+
 BridgeLibrary& Bridge() {
     static BridgeLibrary library;
     return library;
@@ -79,3 +81,5 @@ bool LoadBridgeLibrary(const std::string& path, std::string* error) {
     library.release();  // loaded for the rest of the process, as the binding promises
     return true;
 }
+
+}  // namespace canlink

@@ -6,6 +6,8 @@
 
 #include "canlink/QuarnCANopen.h"
 
+namespace canlink {
+
 struct BridgeLibrary {
 #define TOLVIK_BRIDGE_ENTRY(name, result, parameters, arguments) PFN_##name name = nullptr;
     CAN_OPERATIONS(TOLVIK_BRIDGE_ENTRY)
@@ -30,3 +32,5 @@ std::string DefaultBridgeLibraryPath();
 // A bound library stays loaded for the life of the process: its thread may still be winding down
 // when the dialog goes away.
 bool LoadBridgeLibrary(const std::string& path, std::string* error);
+
+}  // namespace canlink

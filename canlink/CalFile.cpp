@@ -4,6 +4,10 @@
 
 #include "config/HexNumber.h"
 
+using config::ScanHexNumber;
+
+namespace canlink {
+
 namespace {
 
 // The 260-byte line buffer the host application reads its CAL files with.
@@ -79,3 +83,5 @@ CalMac ReadCalFileMac(std::FILE* file, uint8_t mac[6]) {
     }
     return std::ferror(file) ? CalMac::ReadFailed : CalMac::NoToken;
 }
+
+}  // namespace canlink

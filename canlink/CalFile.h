@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 
+namespace canlink {
+
 enum class CalMac {
     Found,
     NoToken,     // no line begins with MACADDRESS
@@ -24,3 +26,5 @@ constexpr std::uint64_t kMaxCalFileBytes = 16 * 1024 * 1024;
 // when the result is Found. The bytes are counted as they are read, so a file that grows or a
 // device never keeps the reader going past kMaxCalFileBytes.
 CalMac ReadCalFileMac(std::FILE* file, uint8_t mac[6]);
+
+}  // namespace canlink

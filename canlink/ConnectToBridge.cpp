@@ -14,6 +14,11 @@
 #include "canlink/RemoteProtocol.h"
 #include "port/StatusSink.h"
 
+using port::MessageIcon;
+using port::StatusSink;
+
+namespace canlink {
+
 namespace {
 
 constexpr int kBridgeCapacity = 127;
@@ -124,3 +129,5 @@ void ConnectToBridge(StatusSink& status, LinkSession& link, CAN_PdoEventProc onP
         bridge.CAN_RegisterPDO(pdo);
     }
 }
+
+}  // namespace canlink

@@ -4,5 +4,9 @@
 #include <array>
 #include <cstdint>
 
+namespace canlink {
+
 inline constexpr std::array<uint8_t, 4> kDefaultBridgeAddress = {192, 168, 100, 2};
 inline constexpr const char* kDefaultBridgeAddressText = "192.168.100.2";
+
+}  // namespace canlink

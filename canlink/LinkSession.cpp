@@ -1,5 +1,7 @@
 #include "canlink/LinkSession.h"
 
+namespace canlink {
+
 namespace {
 
 // The bridge library's callbacks carry no context pointer, so they find their session here: the
@@ -30,3 +32,5 @@ void LinkSession::Disconnect() {
         m_library.CAN_Disconnect();
     }
 }
+
+}  // namespace canlink

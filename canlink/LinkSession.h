@@ -11,6 +11,8 @@
 #include "port/CloseGate.h"
 #include "port/RemoteView.h"
 
+namespace canlink {
+
 // The four received channels, in the order received records are matched against them.
 enum PdoChannel { kBaseKeyPdo = 0, kWirelessKeyPdo = 1, kSignalPdo = 2, kBatteryPdo = 3, kPdoChannels = 4 };
 
@@ -42,7 +44,7 @@ public:
     // running session, as there is one main dialog.
 
     // The main dialog the callback shows records on; null until the link starts.
-    std::atomic<RemoteView*> g_mainDialog{nullptr};
+    std::atomic<port::RemoteView*> g_mainDialog{nullptr};
     // -1 unknown, 0 OK, 1 LOW. Written by the event callback before the battery text changes.
     std::atomic<int> g_batteryState{-1};
     // Raised by any wireless key, signal or battery PDO; cleared and polled by the association.
@@ -52,7 +54,7 @@ public:
     // never cleared. User-interface thread only.
     int m_linkFailed = 0;
     // Close requests that come while the association runs. User-interface thread only.
-    CloseGate m_closeGate;
+    port::CloseGate m_closeGate;
     // Only the COB-IDs are set; the same records are registered, matched and transmitted on.
     std::array<CAN_PDO, kPdoChannels> m_pdoRegistration{};
 
@@ -67,3 +69,5 @@ private:
     const BridgeLibrary& m_library;
     bool m_disconnected = false;
 };
+
+}  // namespace canlink

@@ -11,6 +11,11 @@
 #include "platform/Registry.h"
 #include "port/StatusSink.h"
 
+using config::ReadBridgeMacFromConfig;
+using port::StatusSink;
+
+namespace canlink {
+
 namespace {
 
 // The Windows path limit: the size of every text read or built here.
@@ -124,3 +129,5 @@ bool LookUpBridgeMac(StatusSink& status, uint8_t mac[6]) {
     status.AddStatusLine("Vistrel registry key not found. Check Vistrel X.");
     return LookUpInConfiguration(status, registry, mac);
 }
+
+}  // namespace canlink

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace canlink {
+
 // The wired base remote, and the wireless remote it pairs with.
 constexpr int kBaseRemoteNode = 72;
 constexpr int kWirelessRemoteNode = 73;
@@ -32,3 +34,5 @@ constexpr int kMappingCountSubIndex = 0;
 constexpr int kAssociationObject = 0x2010;
 constexpr int kAssociationSubIndex = 5;
 constexpr uint8_t kAssociationWindowOpen = 0x04;
+
+}  // namespace canlink

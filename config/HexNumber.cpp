@@ -1,5 +1,7 @@
 #include "config/HexNumber.h"
 
+namespace config {
+
 namespace {
 
 int DigitValue(char c) {
@@ -42,3 +44,5 @@ const char* ScanHexNumber(const char* text, uint32_t* value) {
     *value = negative ? 0u - result : result;
     return text;
 }
+
+}  // namespace config

@@ -9,6 +9,10 @@
 #include "platform/File.h"
 #include "port/StatusSink.h"
 
+using port::StatusSink;
+
+namespace config {
+
 namespace {
 
 // The Windows path limit the installations keep to; also the size of a load's report.
@@ -151,3 +155,5 @@ int ReadBridgeMacFromConfig(StatusSink& dlg, const char* installDir, const char*
     ReadMacText(text, mac);
     return 1;
 }
+
+}  // namespace config

@@ -7,6 +7,8 @@
 
 #include <string>
 
+namespace config {
+
 struct XmlElement;
 
 // Handle to an element record, reference counted; the default handle is the null handle, which
@@ -134,3 +136,5 @@ XmlNode LoadFileWithReport(const char* path, const char* firstTag, char* report,
 // `path` only names the file in the report.
 XmlNode LoadBytesWithReport(const char* path, const std::string& bytes, const char* firstTag, char* report,
                             int reportSize);
+
+}  // namespace config

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <new>
 
+namespace config {
+
 namespace {
 
 constexpr size_t kFirstChunk = 8 * 1024;
@@ -87,3 +89,5 @@ char* XmlArena::CopyString(const char* bytes, size_t length) {
     copy[length] = '\0';
     return copy;
 }
+
+}  // namespace config

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+namespace config {
+
 class XmlArena {
 public:
     static XmlArena* Create();
@@ -37,3 +39,5 @@ private:
 
 // Ends the program on an allocation failure that no caller could recover from.
 [[noreturn]] void XmlOutOfMemory();
+
+}  // namespace config

@@ -5,6 +5,8 @@
 #include "config/XmlName.h"
 #include "platform/TextEncoding.h"
 
+namespace config {
+
 namespace {
 
 constexpr int kFewestBytes = 25;
@@ -78,3 +80,5 @@ int DetectEncoding(const unsigned char* bytes, int count, bool useDeclaration) {
     }
     return XmlEncodingSingleByte;
 }
+
+}  // namespace config

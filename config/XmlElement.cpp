@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <new>
 
+namespace config {
+
 namespace {
 
 constexpr int kListStep = 50;
@@ -106,3 +108,5 @@ void ReleaseElement(XmlElement* element) {
         record->arena->ReleaseUser();
     }
 }
+
+}  // namespace config

@@ -4,6 +4,8 @@
 #include "config/Xml.h"
 #include "config/XmlArena.h"
 
+namespace config {
+
 struct XmlAttribute {
     const char* name;
     const char* value;  // null for a bare name
@@ -57,3 +59,5 @@ struct XmlNodeAccess {
     }
     static XmlElement* Get(const XmlNode& node) { return node.element_; }
 };
+
+}  // namespace config

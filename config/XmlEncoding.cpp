@@ -2,6 +2,8 @@
 
 #include "config/Xml.h"
 
+namespace config {
+
 namespace {
 
 constexpr XmlCharLengths Utf8Lengths() {
@@ -53,3 +55,5 @@ bool SetEncoding(int encoding) {
 int GetEncoding() {
     return g_encoding;
 }
+
+}  // namespace config

@@ -4,6 +4,8 @@
 
 #include <array>
 
+namespace config {
+
 using XmlCharLengths = std::array<unsigned char, 256>;
 
 // The table of the current encoding setting.
@@ -33,3 +35,5 @@ inline const char* NextChar(const XmlCharLengths& lengths, const char* p) {
 inline bool IsXmlSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
+
+}  // namespace config

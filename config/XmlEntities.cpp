@@ -4,6 +4,8 @@
 
 #include "config/XmlName.h"
 
+namespace config {
+
 namespace {
 
 struct Entity {
@@ -86,3 +88,5 @@ const char* DecodeEntities(XmlArena& arena, const XmlCharLengths& lengths, const
     arena.Shrink(decoded, out - decoded);
     return decoded;
 }
+
+}  // namespace config

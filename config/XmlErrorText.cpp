@@ -1,5 +1,7 @@
 #include "config/Xml.h"
 
+namespace config {
+
 const char* ErrorText(int code) {
     static const char* const kTexts[] = {
         "No error",
@@ -26,3 +28,5 @@ const char* ErrorText(int code) {
     constexpr int kCount = sizeof(kTexts) / sizeof(kTexts[0]);
     return code >= 0 && code < kCount ? kTexts[code] : "Unknown";
 }
+
+}  // namespace config

@@ -12,6 +12,8 @@
 #include "platform/MessageBox.h"
 #include "platform/TextEncoding.h"
 
+namespace config {
+
 namespace {
 
 // Room after the file's data: zero bytes that end the text in every encoding and UTF-16.
@@ -154,3 +156,5 @@ XmlNode LoadFileWithReport(const char* path, const char* firstTag, char* report,
     const XmlResults results{XmlErrorFileNotFound, 0, 0};
     return Report(path, firstTag, XmlNode(), results, report, reportSize);
 }
+
+}  // namespace config

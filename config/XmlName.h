@@ -1,6 +1,8 @@
 // Name comparison of the reader: ASCII letters fold together, every other byte must match.
 #pragma once
 
+namespace config {
+
 inline char FoldAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -24,3 +26,5 @@ inline bool StartsWithIgnoringCase(const char* text, const char* prefix) {
     }
     return true;
 }
+
+}  // namespace config

@@ -1,6 +1,8 @@
 #include "config/XmlElement.h"
 #include "config/XmlName.h"
 
+namespace config {
+
 namespace {
 
 XmlNode Share(XmlElement* element) {
@@ -166,3 +168,5 @@ XmlNode XmlNode::FindChildWithAttribute(const char* element, const char* attribu
     }
     return XmlNode();
 }
+
+}  // namespace config

@@ -3,6 +3,8 @@
 
 #include "config/XmlEncoding.h"
 
+namespace config {
+
 struct XmlClearTag {
     const char* opener;
     int openerLength;
@@ -46,3 +48,5 @@ XmlToken NextToken(XmlParseState& state);
 
 // The "<!DOCTYPE" row, whose closer depends on an internal subset.
 extern const XmlClearTag& kDoctypeTag;
+
+}  // namespace config

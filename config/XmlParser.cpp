@@ -6,6 +6,8 @@
 #include "config/XmlName.h"
 #include "config/XmlParseState.h"
 
+namespace config {
+
 namespace {
 
 using Kind = XmlTokenKind;
@@ -337,3 +339,5 @@ XmlNode ParseText(const char* text, const char* firstTag, XmlResults* results) {
     }
     return document;
 }
+
+}  // namespace config

@@ -2,6 +2,8 @@
 
 #include "config/XmlParseState.h"
 
+namespace config {
+
 namespace {
 
 // Openers match byte for byte, with case, in this order.
@@ -127,3 +129,5 @@ XmlToken NextToken(XmlParseState& state) {
             return ReadWord(state, start);
     }
 }
+
+}  // namespace config

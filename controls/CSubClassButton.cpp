@@ -7,6 +7,8 @@
 #include "art/Artwork.h"
 #include "controls/VirtualKeySink.h"
 
+namespace qtui {
+
 CSubClassButton::CSubClassButton(QWidget* parent) : QAbstractButton(parent) {}
 
 bool CSubClassButton::LoadBitmaps(int normal, int selected, int focused, int disabled) {
@@ -96,3 +98,5 @@ void CSubClassButton::mouseDoubleClickEvent(QMouseEvent* event) {
     // the sequence a dialog sees is press, release, release.
     QAbstractButton::mousePressEvent(event);
 }
+
+}  // namespace qtui

@@ -5,6 +5,8 @@
 #include <QAbstractButton>
 #include <QPixmap>
 
+namespace qtui {
+
 class CSubClassButton : public QAbstractButton {
     Q_OBJECT
 public:
@@ -39,3 +41,5 @@ private:
 
     mutable Picture m_pictures[4];
 };
+
+}  // namespace qtui

@@ -5,6 +5,8 @@
 
 #include "art/Artwork.h"
 
+namespace qtui {
+
 CSysColStatic::CSysColStatic(QWidget* parent) : QLabel(parent) {}
 
 void CSysColStatic::SetBitmapResource(int id) {
@@ -67,3 +69,5 @@ void CSysColStatic::changeEvent(QEvent* event) {
         SetBitmapResource(-1);
     }
 }
+
+}  // namespace qtui

@@ -5,6 +5,8 @@
 
 #include <QLabel>
 
+namespace qtui {
+
 class CSysColStatic : public QLabel {
     Q_OBJECT
 public:
@@ -35,3 +37,5 @@ private:
     bool m_bitmapDue = false;
     qreal m_drawnRatio = 0;  // of the remembered bitmap shown; 0 while another picture shows
 };
+
+}  // namespace qtui

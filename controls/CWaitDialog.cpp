@@ -17,6 +17,10 @@
 #include "res/DialogTemplate.h"
 #include "res/Resource.h"
 
+using port::WaitBarPosition;
+
+namespace qtui {
+
 namespace {
 
 // Holds back the quit requests that reach the application while the dialog handles its events.
@@ -160,3 +164,5 @@ void CWaitDialog::closeEvent(QCloseEvent* event) {
     Dismiss();
     event->accept();
 }
+
+}  // namespace qtui

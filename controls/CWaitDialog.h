@@ -10,7 +10,9 @@
 class QLabel;
 class QProgressBar;
 
-class CWaitDialog : public QDialog, public WaitDialogPort {
+namespace qtui {
+
+class CWaitDialog : public QDialog, public port::WaitDialogPort {
     Q_OBJECT
 public:
     // Opens the window at once.
@@ -42,9 +44,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // The platform's window of the original is gone once dismissed; here the object stays and
-    // the window is hidden for good.
+    // A Win32 wait dialog's window is gone once dismissed; here the object stays and the window
+    // is hidden for good.
     bool m_windowExists = true;
     QLabel* m_text = nullptr;
     QProgressBar* m_progress = nullptr;
 };
+
+}  // namespace qtui

@@ -3,6 +3,8 @@
 #include <QPointer>
 #include <QWidget>
 
+namespace qtui {
+
 namespace {
 
 QPointer<QWidget>& Current() {
@@ -19,3 +21,5 @@ void SetMainWindow(QWidget* window) {
 QWidget* MainWindow() {
     return Current();
 }
+
+}  // namespace qtui

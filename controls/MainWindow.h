@@ -3,7 +3,11 @@
 
 class QWidget;
 
+namespace qtui {
+
 // Set by the application object; null when there is none. The window may go away on its own:
 // MainWindow() then answers null.
 void SetMainWindow(QWidget* window);
 QWidget* MainWindow();
+
+}  // namespace qtui

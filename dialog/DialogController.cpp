@@ -6,6 +6,11 @@
 #include "remote/PdoEvent.h"
 #include "remote/VirtualKey.h"
 
+using canlink::Bridge;
+using remote::FetchLeftRecords;
+
+namespace dialog {
+
 // The link talks through the process's one binding, which the start-up binds.
 DialogController::DialogController(MarshalledView& view) : m_view(view), m_link(Bridge()) {
     m_view.SetCatchUp([this] { OnDrained(); });
@@ -21,7 +26,7 @@ void DialogController::StartUp() {
 }
 
 bool DialogController::OnAssociate() {
-    ::OnAssociate(m_link, m_view);
+    remote::OnAssociate(m_link, m_view);
     return m_link.m_closeGate.Requested();
 }
 
@@ -34,7 +39,7 @@ void DialogController::Close() {
 }
 
 void DialogController::SendVirtualKey(int controlId, bool release) {
-    ::SendVirtualKey(m_link, m_view, controlId, release);
+    remote::SendVirtualKey(m_link, m_view, controlId, release);
 }
 
 dialog::Rgb DialogController::BatteryTextBackground() const {
@@ -46,3 +51,5 @@ void DialogController::OnDrained() {
         FetchLeftRecords(m_link);
     }
 }
+
+}  // namespace dialog

@@ -8,6 +8,8 @@
 #include "dialog/MainDialog.h"
 #include "dialog/MarshalledView.h"
 
+namespace dialog {
+
 class DialogController {
 public:
     explicit DialogController(MarshalledView& view);
@@ -30,12 +32,14 @@ public:
     // The battery field's text background for the battery state now.
     dialog::Rgb BatteryTextBackground() const;
 
-    LinkSession& Link() { return m_link; }
+    canlink::LinkSession& Link() { return m_link; }
 
 private:
     // After each drain: records left with the library; none once disconnected.
     void OnDrained();
 
     MarshalledView& m_view;
-    LinkSession m_link;
+    canlink::LinkSession m_link;
 };
+
+}  // namespace dialog

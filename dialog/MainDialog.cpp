@@ -9,6 +9,23 @@
 #include "remote/PdoEvent.h"
 #include "res/Resource.h"
 
+using canlink::BindBridgeLibrary;
+using canlink::ConnectToBridge;
+using canlink::kBaseKeyCobId;
+using canlink::kBaseKeyPdo;
+using canlink::kBatteryCobId;
+using canlink::kBatteryPdo;
+using canlink::kSignalCobId;
+using canlink::kSignalPdo;
+using canlink::kWirelessKeyCobId;
+using canlink::kWirelessKeyPdo;
+using canlink::LinkSession;
+using port::RemoteView;
+using remote::EnableSignalStrengthPdo;
+using remote::OnPdoEvent;
+using remote::OnSecondaryEvent;
+using remote::ReadFirmwareVersion;
+
 namespace dialog {
 
 void StartLink(LinkSession& link, RemoteView& dlg) {

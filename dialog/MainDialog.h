@@ -4,8 +4,12 @@
 
 #include <cstdint>
 
+namespace canlink {
 class LinkSession;
+}  // namespace canlink
+namespace port {
 class RemoteView;
+}  // namespace port
 
 namespace dialog {
 
@@ -26,7 +30,7 @@ constexpr int kSignalBarMaximum = 255;
 // is bound yet and connects (logging "Bridge connect failed" on failure), shows " ?? " and
 // disables Associate, and only with the link up enables the signal PDO and reads the firmware.
 // Message boxes of the link appear from inside this call.
-void StartLink(LinkSession& link, RemoteView& dlg);
+void StartLink(canlink::LinkSession& link, port::RemoteView& dlg);
 
 // The background of the battery field's text for battery state `state` (g_batteryState):
 // unknown below 0, low above 0, OK at 0.

@@ -1,5 +1,10 @@
 #include "dialog/MarshalledView.h"
 
+using port::MessageIcon;
+using port::UpdateQueue;
+
+namespace dialog {
+
 void MarshalledView::HandOver(Update update) {
     // One wake per batch however many changes arrive before the drain runs.
     if (m_updates.Push(std::move(update))) {
@@ -84,3 +89,5 @@ void MarshalledView::ShowMessageBox(std::string_view text, MessageIcon icon) {
     Drain();
     PresentMessageBox(std::string(text).c_str(), icon);
 }
+
+}  // namespace dialog

@@ -12,7 +12,9 @@
 #include "port/RemoteView.h"
 #include "port/UpdateQueue.h"
 
-class MarshalledView : public RemoteView {
+namespace dialog {
+
+class MarshalledView : public port::RemoteView {
 public:
     // Any thread; never waits for the GUI thread, which may be waiting for the calling thread
     // to end on disconnect.
@@ -22,7 +24,7 @@ public:
     void SetBarPosition(int controlId, int position) final;
     bool HasRoomForUpdates() const final;
     // GUI thread: what waits is shown first.
-    void ShowMessageBox(std::string_view text, MessageIcon icon) final;
+    void ShowMessageBox(std::string_view text, port::MessageIcon icon) final;
 
     // The front end's answer to WakeGuiThread, on the GUI thread: applies everything handed over,
     // then runs the catch-up, whose changes are handed over for later turns.
@@ -41,10 +43,10 @@ protected:
     virtual void ApplyBar(int controlId, int position) = 0;
     // Appends the lines (at least one) in one go and selects the last.
     virtual void AppendLines(const std::vector<std::string>& lines) = 0;
-    virtual void PresentMessageBox(const char* text, MessageIcon icon) = 0;
+    virtual void PresentMessageBox(const char* text, port::MessageIcon icon) = 0;
 
 private:
-    using Update = UpdateQueue::Update;
+    using Update = port::UpdateQueue::Update;
 
     // On the GUI thread and not taking up records left with the library: changes apply at once.
     // Otherwise they are handed over.
@@ -53,8 +55,10 @@ private:
     // Applies what waits: only the last picture, text and bar position of an item, every line.
     void Drain();
 
-    UpdateQueue m_updates;
+    port::UpdateQueue m_updates;
     std::function<void()> m_catchUp;
     // Set while the catch-up runs: its changes are handed over, not applied at once.
     bool m_catchingUp = false;
 };
+
+}  // namespace dialog

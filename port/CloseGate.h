@@ -5,6 +5,8 @@
 // User-interface thread only.
 #pragma once
 
+namespace port {
+
 class CloseGate {
 public:
     // Held by the association for as long as it runs.
@@ -36,3 +38,5 @@ private:
     bool m_busy = false;
     bool m_requested = false;
 };
+
+}  // namespace port

@@ -8,6 +8,8 @@
 #include "port/StatusSink.h"
 #include "port/WaitDialogPort.h"
 
+namespace port {
+
 class RemoteView : public StatusSink {
 public:
     // Safe from any thread, as AddStatusLine is.
@@ -23,3 +25,5 @@ public:
     virtual void EnableItem(int controlId, bool enable) = 0;
     virtual std::unique_ptr<WaitDialogPort> CreateWaitDialog() = 0;
 };
+
+}  // namespace port

@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+namespace port {
+
 enum class MessageIcon { None, Error };
 
 class StatusSink {
@@ -16,3 +18,5 @@ public:
     // User-interface thread only.
     virtual void ShowMessageBox(std::string_view text, MessageIcon icon) = 0;
 };
+
+}  // namespace port

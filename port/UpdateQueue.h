@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+namespace port {
+
 class UpdateQueue {
 public:
     // Lines waiting for the user-interface thread beyond which HasRoom() says no: about half a
@@ -89,3 +91,5 @@ private:
     bool m_drainPending = false;
     std::uint64_t m_droppedLines = 0;
 };
+
+}  // namespace port

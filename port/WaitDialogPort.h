@@ -4,6 +4,8 @@
 
 #include <optional>
 
+namespace port {
+
 class WaitDialogPort {
 public:
     virtual ~WaitDialogPort() = default;
@@ -23,3 +25,5 @@ inline std::optional<int> WaitBarPosition(int position) {
     }
     return position < 0 ? 0 : position;
 }
+
+}  // namespace port

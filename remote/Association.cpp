@@ -6,6 +6,23 @@
 #include "canlink/RemoteProtocol.h"
 #include "platform/Clock.h"
 
+using canlink::BridgeLibrary;
+using canlink::kAssociationObject;
+using canlink::kAssociationSubIndex;
+using canlink::kAssociationWindowOpen;
+using canlink::kBaseRemoteNode;
+using canlink::kMappingCountSubIndex;
+using canlink::kPdoNotValid;
+using canlink::kTpdo3CobIdSubIndex;
+using canlink::kTpdo3CommunicationObject;
+using canlink::kTpdo3MappingObject;
+using canlink::LinkSession;
+using port::CloseGate;
+using port::RemoteView;
+using port::WaitDialogPort;
+
+namespace remote {
+
 namespace {
 
 // The node takes up changed PDO settings when it is stopped and started again.
@@ -98,3 +115,5 @@ void OnAssociate(LinkSession& link, RemoteView& dlg) {
     uint8_t closed = static_cast<uint8_t>(control & ~kAssociationWindowOpen);
     WriteObject(link.Library(), kAssociationObject, kAssociationSubIndex, &closed, sizeof closed);
 }
+
+}  // namespace remote

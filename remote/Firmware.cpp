@@ -11,6 +11,17 @@
 #include "canlink/RemoteProtocol.h"
 #include "res/Resource.h"
 
+using canlink::BridgeLibrary;
+using canlink::kBaseRemoteNode;
+using canlink::kIdentityObject;
+using canlink::kRevisionSubIndex;
+using canlink::kSoftwareVersionObject;
+using canlink::kSoftwareVersionSubIndex;
+using canlink::LinkSession;
+using port::RemoteView;
+
+namespace remote {
+
 namespace {
 
 constexpr int kVersionTextSize = 100;
@@ -67,3 +78,5 @@ void ReadFirmwareVersion(LinkSession& link, RemoteView& dlg) {
     dlg.SetItemText(res::IDC_FIRMWARE, line.c_str());
     dlg.AddStatusLine(line.c_str());
 }
+
+}  // namespace remote

@@ -4,6 +4,8 @@
 
 #include "res/Resource.h"
 
+namespace remote {
+
 namespace {
 
 constexpr std::array<KeyCodeEntry, 13> kNamedKeys{{
@@ -35,3 +37,5 @@ const KeyCodeEntry& LookUpKeyCode(uint8_t code) {
     }
     return code == kKeyRepeating ? kRepeating : kUnknown;
 }
+
+}  // namespace remote

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+namespace remote {
+
 struct KeyCodeEntry {
     const char* statusLine;
     int bitmap;  // kKeepPicture when the picture stays as it is
@@ -11,3 +13,5 @@ struct KeyCodeEntry {
 constexpr int kKeepPicture = -1;
 
 const KeyCodeEntry& LookUpKeyCode(uint8_t code);
+
+}  // namespace remote

@@ -8,6 +8,16 @@
 #include "remote/KeyCodes.h"
 #include "res/Resource.h"
 
+using canlink::kBaseKeyPdo;
+using canlink::kBatteryPdo;
+using canlink::kPdoChannels;
+using canlink::kSignalPdo;
+using canlink::kWirelessKeyPdo;
+using canlink::LinkSession;
+using port::RemoteView;
+
+namespace remote {
+
 namespace {
 
 // Bit 1 of the battery PDO's byte: the wireless remote's batteries are low.
@@ -111,3 +121,5 @@ void FetchLeftRecords(LinkSession& link) {
 }
 
 void CAN_CALLCONV OnSecondaryEvent(int, int) {}
+
+}  // namespace remote

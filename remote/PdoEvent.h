@@ -4,7 +4,11 @@
 
 #include "canlink/QuarnCANopen.h"
 
+namespace canlink {
 class LinkSession;
+}  // namespace canlink
+
+namespace remote {
 
 // Fetches `count` waiting records and shows each on the running session's main dialog
 // (LinkSession::Running()->g_mainDialog). A dialog without room for more (HasRoomForUpdates)
@@ -14,6 +18,8 @@ void CAN_CALLCONV OnPdoEvent(int count);
 // room again: the library calls back only when something new arrives, so after the last burst
 // nobody else would take them. Called by the dialog on its own thread after it has applied
 // what waited; shows the records on link.g_mainDialog as the callback does.
-void FetchLeftRecords(LinkSession& link);
+void FetchLeftRecords(canlink::LinkSession& link);
 // Registered beside OnPdoEvent; the events it reports are of no use to the tool.
 void CAN_CALLCONV OnSecondaryEvent(int event, int data);
+
+}  // namespace remote

@@ -8,6 +8,13 @@
 #include "canlink/LinkSession.h"
 #include "res/Resource.h"
 
+using canlink::kBaseKeyPdo;
+using canlink::LinkSession;
+using port::MessageIcon;
+using port::RemoteView;
+
+namespace remote {
+
 namespace {
 
 struct VirtualKey {
@@ -67,3 +74,5 @@ void SendVirtualKey(LinkSession& link, RemoteView& dlg, int controlId, bool rele
         dlg.AddStatusLine((std::string("Send ") + key->name).c_str());
     }
 }
+
+}  // namespace remote

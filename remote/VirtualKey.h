@@ -3,9 +3,15 @@
 
 #include "port/RemoteView.h"
 
+namespace canlink {
 class LinkSession;
+}  // namespace canlink
+
+namespace remote {
 
 // Sends the key of button `controlId` (or, on `release`, the key-up code) on the base remote's
 // key PDO and logs it; a refused transmission shows a message box instead. Silent while
 // link.m_linkFailed is set. User-interface thread only.
-void SendVirtualKey(LinkSession& link, RemoteView& dlg, int controlId, bool release);
+void SendVirtualKey(canlink::LinkSession& link, port::RemoteView& dlg, int controlId, bool release);
+
+}  // namespace remote

@@ -11,7 +11,7 @@ TOLVIK_PACKAGES=(
   xvfb xauth xdotool x11-utils imagemagick python3 python3-xlib fonts-dejavu-core fonts-dejavu-extra
   dpkg-dev fakeroot file lintian desktop-file-utils appstream qt6-qpa-plugins
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 googletest nsis wixl msitools
-  python3-can
+  python3-can clang-format
 )
 
 tolvik_missing_packages() {

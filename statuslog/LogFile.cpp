@@ -16,7 +16,11 @@
 
 #include <cerrno>
 #include <cstring>
+
 #endif
+
+using canlink::BridgeLibraryLoaded;
+using canlink::DefaultBridgeLibraryPath;
 
 namespace statuslog {
 namespace {

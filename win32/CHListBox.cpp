@@ -3,6 +3,8 @@
 #include "statuslog/StatusLogRule.h"
 #include "win32/WideText.h"
 
+namespace win32 {
+
 static_assert(statuslog::kErrSpace == LB_ERRSPACE, "a full log answers as a full list box");
 
 CHListBox::Measure::Measure(HWND listBox) : m_listBox(listBox), m_dc(GetDC(listBox)) {
@@ -89,3 +91,5 @@ std::string CHListBox::GetText(int index) const {
     wide.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
     return win32::Utf8(wide);
 }
+
+}  // namespace win32

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace win32 {
+
 class CHListBox {
 public:
     void Attach(HWND listBox) { m_hWnd = listBox; }
@@ -46,3 +48,5 @@ private:
 
     HWND m_hWnd = nullptr;
 };
+
+}  // namespace win32

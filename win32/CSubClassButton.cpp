@@ -6,6 +6,8 @@
 
 #include "win32/Pictures.h"
 
+namespace win32 {
+
 namespace {
 
 SIZE BitmapSize(HBITMAP bitmap) {
@@ -95,3 +97,5 @@ LRESULT CALLBACK CSubClassButton::SubclassProc(HWND button, UINT message, WPARAM
     }
     return DefSubclassProc(button, message, wParam, lParam);
 }
+
+}  // namespace win32

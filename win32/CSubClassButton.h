@@ -6,8 +6,8 @@
 #include <windows.h>
 
 namespace win32 {
+
 class Pictures;
-}
 
 // Sent (not posted) to the button's parent: wParam the button's control id, lParam 1 on release.
 constexpr UINT WM_VIRTUALKEY = WM_APP + 1;
@@ -38,3 +38,5 @@ private:
     HBITMAP m_focused = nullptr;
     HBITMAP m_disabled = nullptr;
 };
+
+}  // namespace win32

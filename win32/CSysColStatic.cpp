@@ -2,6 +2,8 @@
 
 #include "win32/Pictures.h"
 
+namespace win32 {
+
 void CSysColStatic::SubclassDlgItem(int controlId, HWND dialog, const win32::Pictures& pictures) {
     m_hWnd = GetDlgItem(dialog, controlId);
     m_pictures = &pictures;
@@ -49,3 +51,5 @@ void CSysColStatic::Show(int bitmapId) {
     SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, bitmapId);
     m_shown = bitmapId;
 }
+
+}  // namespace win32

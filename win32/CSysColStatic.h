@@ -5,8 +5,8 @@
 #include <windows.h>
 
 namespace win32 {
+
 class Pictures;
-}
 
 class CSysColStatic {
 public:
@@ -33,3 +33,5 @@ private:
     const win32::Pictures* m_pictures = nullptr;
     int m_shown = -1;
 };
+
+}  // namespace win32

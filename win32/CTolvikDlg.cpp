@@ -14,6 +14,11 @@
 #undef LoadString
 #include "res/StringTable.h"
 
+using port::MessageIcon;
+using port::WaitDialogPort;
+
+namespace win32 {
+
 namespace {
 
 // Posted once per batch of changes handed over from the library's thread.
@@ -306,3 +311,5 @@ void CTolvikDlg::EnableItem(int controlId, bool enable) {
 std::unique_ptr<WaitDialogPort> CTolvikDlg::CreateWaitDialog() {
     return std::make_unique<CWaitDialog>(m_hWnd);
 }
+
+}  // namespace win32

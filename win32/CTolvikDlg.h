@@ -16,7 +16,9 @@
 #include "win32/Pictures.h"
 #include "win32/StatusLogMenu.h"
 
-class CTolvikDlg final : public MarshalledView {
+namespace win32 {
+
+class CTolvikDlg final : public dialog::MarshalledView {
 public:
     CTolvikDlg();
     ~CTolvikDlg() override;
@@ -31,7 +33,7 @@ public:
 
     // RemoteView, dialog thread only
     void EnableItem(int controlId, bool enable) override;
-    std::unique_ptr<WaitDialogPort> CreateWaitDialog() override;
+    std::unique_ptr<port::WaitDialogPort> CreateWaitDialog() override;
 
     HWND m_hWnd = nullptr;
     HWND m_toolTip = nullptr;
@@ -57,7 +59,7 @@ private:
     void ApplyPicture(int controlId, int bitmapId) override;
     void ApplyBar(int controlId, int position) override;
     void AppendLines(const std::vector<std::string>& lines) override;
-    void PresentMessageBox(const char* text, MessageIcon icon) override;
+    void PresentMessageBox(const char* text, port::MessageIcon icon) override;
 
     static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -79,5 +81,7 @@ private:
     // Made once the list box exists; reads the log only.
     std::unique_ptr<StatusLogMenu> m_logMenu;
     // Made after the view it reaches, gone before the window's resources: it disconnects first.
-    DialogController m_controller{*this};
+    dialog::DialogController m_controller{*this};
 };
+
+}  // namespace win32

@@ -6,6 +6,10 @@
 #include "win32/AccessibleNames.h"
 #include "win32/DialogTemplateEx.h"
 
+using port::WaitBarPosition;
+
+namespace win32 {
+
 CWaitDialog::CWaitDialog(HWND mainWindow) : m_mainWindow(mainWindow) {
     EnableWindow(m_mainWindow, FALSE);
     const std::vector<WORD> dialog = win32::BuildDialogTemplate(*res::GetDialogTemplate(res::IDD_WAIT));
@@ -91,3 +95,5 @@ INT_PTR CALLBACK CWaitDialog::DialogProc(HWND window, UINT message, WPARAM wPara
             return FALSE;
     }
 }
+
+}  // namespace win32

@@ -7,7 +7,9 @@
 
 #include "port/WaitDialogPort.h"
 
-class CWaitDialog final : public WaitDialogPort {
+namespace win32 {
+
+class CWaitDialog final : public port::WaitDialogPort {
 public:
     // Opens the window at once, owned by and disabling `mainWindow`.
     explicit CWaitDialog(HWND mainWindow);
@@ -33,3 +35,5 @@ private:
     HWND m_hWnd = nullptr;
     HWND m_mainWindow;
 };
+
+}  // namespace win32

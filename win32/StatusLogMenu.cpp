@@ -10,6 +10,8 @@
 #include "statuslog/LogFile.h"
 #include "win32/WideText.h"
 
+namespace win32 {
+
 namespace {
 
 enum Command : UINT_PTR { kCopy = 1, kCopyAll, kSaveAs };
@@ -153,3 +155,5 @@ void StatusLogMenu::SaveTo(const std::wstring& path) {
     MessageBoxW(m_dialog, win32::Utf16(statuslog::SaveFailureMessage(win32::Utf8(path), error)).c_str(),
                 win32::Utf16(m_caption).c_str(), MB_OK | MB_ICONERROR);
 }
+
+}  // namespace win32

@@ -9,6 +9,8 @@
 
 #include "win32/CHListBox.h"
 
+namespace win32 {
+
 class StatusLogMenu {
 public:
     // Takes the list box's keyboard and context-menu traffic; `caption` titles message boxes.
@@ -33,3 +35,5 @@ private:
     HWND m_dialog;
     std::string m_caption;
 };
+
+}  // namespace win32

@@ -11,6 +11,8 @@
 #include "commandline/CommandLine.h"
 #include "win32/CTolvikDlg.h"
 
+using win32::CTolvikDlg;
+
 namespace {
 
 // The arguments in the ANSI code page the program opens files with; a character it cannot hold

@@ -22,6 +22,13 @@
 #include "canlink/RemoteProtocol.h"
 #include "tests/support/BenchBinding.h"
 
+using canlink::kBaseKeyCobId;
+using canlink::kBatteryCobId;
+using canlink::kSignalCobId;
+using canlink::kWirelessKeyCobId;
+using qtui::CHListBox;
+using qtui::CTolvikDlg;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

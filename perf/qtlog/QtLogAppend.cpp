@@ -9,6 +9,8 @@
 
 #include "app/CHListBox.h"
 
+using qtui::CHListBox;
+
 namespace {
 
 constexpr int kAppended = 200;

@@ -8,6 +8,8 @@
 #include "app/CHListBox.h"
 #include "perf/statuslog/LogSizes.h"
 
+using qtui::CHListBox;
+
 namespace {
 
 // Microseconds per line for kMeasured lines appended one at a time on top of `lines` minus them.

@@ -10,6 +10,8 @@
 #include "perf/statuslog/LogSizes.h"
 #include "win32/CHListBox.h"
 
+using win32::CHListBox;
+
 namespace {
 
 void Pump() {

@@ -14,6 +14,11 @@
 #include "config/Xml.h"
 #include "perf/xml/XmlCorpus.h"
 
+using config::ParseText;
+using config::XmlErrorNone;
+using config::XmlNode;
+using config::XmlResults;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -14,6 +14,8 @@
 #include "res/Resource.h"
 #include "tests/app/DialogFixture.h"
 
+using qtui::CWaitDialog;
+
 namespace {
 
 struct Node {

@@ -15,6 +15,13 @@
 #include "app/ArgumentText.h"
 #include "app/CommandLine.h"
 
+using qtui::ApplyCommandLine;
+using qtui::CommandLine;
+using qtui::DecodeArgument;
+using qtui::EncodeArgument;
+using qtui::kCommandLineErrorExit;
+using qtui::ParseCommandLine;
+
 namespace {
 
 struct ToolRun {

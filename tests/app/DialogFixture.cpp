@@ -6,6 +6,8 @@
 #include "controls/CSysColStatic.h"
 #include "res/Resource.h"
 
+using qtui::CSysColStatic;
+
 std::vector<std::string> DialogTest::Lines() const {
     std::vector<std::string> lines;
     for (int i = 0; i < m_dlg->m_statusList->GetCount(); ++i) {

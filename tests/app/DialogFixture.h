@@ -44,7 +44,7 @@ class DialogTest : public testing::Test {
 protected:
     void Start(const bench::Scenario& scenario = bench::DefaultScenario()) {
         m_bench = std::make_unique<VirtualBench>(scenario);
-        m_dlg = std::make_unique<CTolvikDlg>();
+        m_dlg = std::make_unique<qtui::CTolvikDlg>();
         m_dlg->OnInitDialog();
         SettleBench();
     }
@@ -57,5 +57,5 @@ protected:
 
     BoxAnswerer m_boxes;
     std::unique_ptr<VirtualBench> m_bench;
-    std::unique_ptr<CTolvikDlg> m_dlg;
+    std::unique_ptr<qtui::CTolvikDlg> m_dlg;
 };

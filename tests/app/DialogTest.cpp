@@ -15,6 +15,8 @@
 #include "res/Resource.h"
 #include "tests/app/DialogFixture.h"
 
+using qtui::CSysColStatic;
+
 namespace {
 
 TEST_F(DialogTest, WindowHasCaptionIconAndNoMinimiseOrMaximise) {

@@ -13,6 +13,9 @@
 #include "res/Resource.h"
 #include "tests/app/DialogFixture.h"
 
+using qtui::CWaitDialog;
+using qtui::SetMainWindow;
+
 namespace {
 
 TEST_F(DialogTest, WirelessKeyShowsOnPictureAndLog) {

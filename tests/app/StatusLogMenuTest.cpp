@@ -21,6 +21,9 @@
 #include "app/StatusLogMenu.h"
 #include "tests/app/DialogFixture.h"
 
+using qtui::CHListBox;
+using qtui::StatusLogMenu;
+
 namespace {
 
 class StatusLogMenuTest : public DialogTest {

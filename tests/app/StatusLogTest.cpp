@@ -11,6 +11,11 @@
 #include "port/UpdateQueue.h"
 #include "tests/app/DialogFixture.h"
 
+using port::UpdateQueue;
+using qtui::CHListBox;
+
+using port::UpdateQueue;
+
 namespace {
 
 int Width(const CHListBox& list, const char* text) {

@@ -10,7 +10,12 @@
 #include <windows.h>
 #else
 #include <dlfcn.h>
+
 #endif
+
+using canlink::Bridge;
+using canlink::BridgeLibrary;
+using canlink::LoadBridgeLibrary;
 
 namespace {
 

@@ -11,6 +11,9 @@
 #include "tests/canlink/LookupFiles.h"
 #include "tests/support/RecordingPort.h"
 
+using config::ErrorText;
+using config::ReadBridgeMacFromConfig;
+
 namespace {
 
 using Mac = std::array<uint8_t, 6>;

@@ -13,6 +13,15 @@
 #include "tests/support/BenchBinding.h"
 #include "tests/support/RecordingPort.h"
 
+using canlink::ConnectToBridge;
+using canlink::kBaseKeyPdo;
+using canlink::kBatteryPdo;
+using canlink::kDefaultBridgeAddress;
+using canlink::kDefaultBridgeAddressText;
+using canlink::kSignalPdo;
+using canlink::kWirelessKeyPdo;
+using port::MessageIcon;
+
 namespace {
 
 void NoPdo(int) {}

@@ -27,7 +27,16 @@
 #include "platform/LibrarySearch.h"
 #include "platform/SharedLibrary.h"
 #include "tests/support/SwapRace.h"
+
 #endif
+
+using canlink::CalMac;
+using canlink::ConnectToBridge;
+using canlink::kMaxCalFileBytes;
+using canlink::LoadBridgeLibrary;
+using canlink::LookUpBridgeMac;
+using canlink::ReadCalFileMac;
+using config::XmlMaxFileBytes;
 
 namespace {
 

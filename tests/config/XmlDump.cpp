@@ -3,6 +3,11 @@
 #include <cstring>
 #include <memory>
 
+using config::GetEncoding;
+using config::ParseText;
+using config::XmlNode;
+using config::XmlResults;
+
 std::string Dump(const XmlNode& node) {
     if (node.IsNull()) {
         return "null";

@@ -8,13 +8,13 @@
 
 #include "config/Xml.h"
 
-std::string Dump(const XmlNode& node);
+std::string Dump(const config::XmlNode& node);
 
 // Runs `body` with `encoding` current and puts the previous setting back afterwards.
 class EncodingScope {
 public:
-    explicit EncodingScope(int encoding) : previous_(GetEncoding()) { SetEncoding(encoding); }
-    ~EncodingScope() { SetEncoding(previous_); }
+    explicit EncodingScope(int encoding) : previous_(config::GetEncoding()) { config::SetEncoding(encoding); }
+    ~EncodingScope() { config::SetEncoding(previous_); }
     EncodingScope(const EncodingScope&) = delete;
     EncodingScope& operator=(const EncodingScope&) = delete;
 
@@ -24,4 +24,5 @@ private:
 
 // ParseText on an exact-size heap copy of `text`, so that AddressSanitizer sees any read past
 // its terminating zero; with `encoding` current when one is given.
-XmlNode ParseCopy(const std::string& text, const char* firstTag, XmlResults* results, int encoding = 0);
+config::XmlNode ParseCopy(const std::string& text, const char* firstTag, config::XmlResults* results,
+                          int encoding = 0);

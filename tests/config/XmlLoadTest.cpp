@@ -12,6 +12,15 @@
 #include "platform/MessageBox.h"
 #include "tests/config/XmlDump.h"
 
+using config::DetectEncoding;
+using config::GetEncoding;
+using config::LoadFile;
+using config::LoadFileWithReport;
+using config::SetEncoding;
+using config::XmlEncodingUtf8;
+using config::XmlNode;
+using config::XmlResults;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -6,6 +6,9 @@
 #include "config/Xml.h"
 #include "tests/config/XmlDump.h"
 
+using config::ParseText;
+using config::XmlNode;
+
 namespace {
 
 const char* const kDocument =

@@ -5,6 +5,12 @@
 #include "config/Xml.h"
 #include "tests/config/XmlDump.h"
 
+using config::ErrorText;
+using config::ParseText;
+using config::XmlMaxDepth;
+using config::XmlNode;
+using config::XmlResults;
+
 namespace {
 
 std::string Repeat(const std::string& piece, int times) {

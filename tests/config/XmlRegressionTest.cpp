@@ -9,6 +9,15 @@
 #include "config/Xml.h"
 #include "tests/config/XmlDump.h"
 
+using config::DetectEncoding;
+using config::LoadFile;
+using config::LoadFileWithReport;
+using config::XmlEncodingShiftJis;
+using config::XmlEncodingSingleByte;
+using config::XmlEncodingUtf8;
+using config::XmlNode;
+using config::XmlResults;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -16,6 +16,9 @@
 #include "controls/VirtualKeySink.h"
 #include "res/Resource.h"
 
+using qtui::CSubClassButton;
+using qtui::VirtualKeySink;
+
 namespace {
 
 // A dialog stand-in that records what its key buttons report, and whether the reporting button

@@ -8,6 +8,8 @@
 #include "controls/CSysColStatic.h"
 #include "res/Resource.h"
 
+using qtui::CSysColStatic;
+
 namespace {
 
 QImage Image(const QPixmap& pixmap) {

@@ -15,6 +15,10 @@
 #include "controls/MainWindow.h"
 #include "res/Resource.h"
 
+using qtui::CWaitDialog;
+using qtui::MainWindow;
+using qtui::SetMainWindow;
+
 namespace {
 
 template <typename T>

@@ -14,6 +14,15 @@
 #include "tests/support/BenchBinding.h"
 #include "tests/support/RecordingPort.h"
 
+using canlink::BridgeLibrary;
+using canlink::kBaseKeyPdo;
+using canlink::kBatteryPdo;
+using canlink::kSignalPdo;
+using canlink::kWirelessKeyPdo;
+using canlink::LinkSession;
+using dialog::BatteryTextBackground;
+using dialog::StartLink;
+
 namespace {
 
 using testing::Contains;

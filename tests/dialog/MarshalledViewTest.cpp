@@ -12,6 +12,11 @@
 
 #include "dialog/MarshalledView.h"
 
+using dialog::MarshalledView;
+using port::MessageIcon;
+using port::UpdateQueue;
+using port::WaitDialogPort;
+
 namespace {
 
 // The GUI thread is the thread that made the surface. Applied changes are recorded; only that

@@ -8,6 +8,9 @@
 
 #include "canlink/CalFile.h"
 
+using canlink::CalMac;
+using canlink::ReadCalFileMac;
+
 namespace {
 
 char Upper(char c) {

@@ -8,7 +8,7 @@
 #include "config/Xml.h"
 
 // Reads every string of the tree, so that a dangling or unterminated one shows up.
-inline size_t TouchTree(const XmlNode& node) {
+inline size_t TouchTree(const config::XmlNode& node) {
     size_t bytes = node.Name() ? std::strlen(node.Name()) : 0;
     for (int i = 0; i < node.AttributeCount(); ++i) {
         bytes += std::strlen(node.AttributeNameAt(i));
@@ -26,15 +26,17 @@ inline size_t TouchTree(const XmlNode& node) {
     return bytes;
 }
 
-inline void CheckOutcome(const XmlNode& document, const XmlResults& results) {
+inline void CheckOutcome(const config::XmlNode& document, const config::XmlResults& results) {
     const int code = results.error;
-    const bool warning =
-        code == XmlErrorNone || code == XmlWarningUnmatchedEndTag || code == XmlWarningNoXmlTag;
-    if (code < 0 || code > XmlErrorWideCharConversion || warning == document.IsNull()) {
+    const bool warning = code == config::XmlErrorNone || code == config::XmlWarningUnmatchedEndTag ||
+                         code == config::XmlWarningNoXmlTag;
+    if (code < 0 || code > config::XmlErrorWideCharConversion || warning == document.IsNull()) {
         std::abort();
     }
-    const bool positioned = code != XmlErrorNone && code != XmlErrorNoData && code != XmlErrorFileNotFound &&
-                            code != XmlErrorFirstTagNotFound && code != XmlErrorWideCharConversion;
+    const bool positioned = code != config::XmlErrorNone && code != config::XmlErrorNoData &&
+                            code != config::XmlErrorFileNotFound &&
+                            code != config::XmlErrorFirstTagNotFound &&
+                            code != config::XmlErrorWideCharConversion;
     if (positioned && (results.line < 1 || results.column < 1)) {
         std::abort();
     }

@@ -11,6 +11,14 @@
 #include "config/Xml.h"
 #include "tests/fuzz/XmlFuzzCheck.h"
 
+using config::DetectEncoding;
+using config::LoadFile;
+using config::LoadFileWithReport;
+using config::SetEncoding;
+using config::XmlEncodingShiftJis;
+using config::XmlEncodingUndecided;
+using config::XmlResults;
+
 namespace {
 
 std::string g_path;

@@ -7,6 +7,11 @@
 #include "config/Xml.h"
 #include "tests/fuzz/XmlFuzzCheck.h"
 
+using config::ParseText;
+using config::SetEncoding;
+using config::XmlNode;
+using config::XmlResults;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SetEncoding(FUZZ_ENCODING);
     // An exact-size copy: a read past the terminating zero is an AddressSanitizer finding.

@@ -23,6 +23,11 @@
 #include "res/Resource.h"
 #include "tests/peer/PeerLink.h"
 
+using qtui::CSysColStatic;
+using qtui::CTolvikDlg;
+using qtui::CWaitDialog;
+using qtui::SetMainWindow;
+
 namespace {
 
 using namespace std::chrono_literals;

@@ -7,6 +7,8 @@
 
 #include "tests/peer/PeerLink.h"
 
+using canlink::Bridge;
+
 namespace {
 
 using namespace std::chrono_literals;

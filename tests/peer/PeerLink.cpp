@@ -4,6 +4,9 @@
 #include <cstring>
 #include <thread>
 
+using canlink::Bridge;
+using canlink::LoadBridgeLibrary;
+
 std::atomic<int> PdoEvents::calls{0};
 
 void CAN_CALLCONV PdoEvents::OnPdo(int) {

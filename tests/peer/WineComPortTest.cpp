@@ -12,6 +12,9 @@
 
 #include "canlink/BridgeLibrary.h"
 
+using canlink::Bridge;
+using canlink::LoadBridgeLibrary;
+
 namespace {
 
 class WineComPort : public testing::Test {

@@ -11,6 +11,9 @@
 #include "remote/Association.h"
 #include "tests/remote/BenchSession.h"
 
+using remote::EnableSignalStrengthPdo;
+using remote::OnAssociate;
+
 namespace {
 
 struct Tpdo3Case {

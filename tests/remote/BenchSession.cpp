@@ -8,6 +8,12 @@
 #include "canlink/BridgeLibrary.h"
 #include "remote/PdoEvent.h"
 
+using canlink::Bridge;
+using canlink::BridgeLibrary;
+using canlink::kPdoChannels;
+using remote::OnPdoEvent;
+using remote::OnSecondaryEvent;
+
 BenchSession::BenchSession(const bench::Scenario& scenario) : bench(scenario) {
     const uint32_t cobIds[kPdoChannels] = {0x1C8, 0x1C9, 0x3C8, 0x2C9};
     for (int channel = 0; channel < kPdoChannels; ++channel) {

@@ -9,6 +9,9 @@
 #include "res/Resource.h"
 #include "tests/remote/BenchSession.h"
 
+using canlink::Bridge;
+using remote::ReadFirmwareVersion;
+
 namespace {
 
 std::vector<uint8_t> Bytes(const std::string& text) {

@@ -15,6 +15,12 @@
 #include "tests/remote/BenchSession.h"
 #include "tests/support/RecordingPort.h"
 
+using canlink::Bridge;
+using canlink::BridgeLibrary;
+using canlink::kPdoChannels;
+using remote::FetchLeftRecords;
+using remote::OnPdoEvent;
+
 namespace {
 
 constexpr uint32_t kBaseKey = 0x1C8;

@@ -9,6 +9,8 @@
 
 #include "port/UpdateQueue.h"
 
+using port::UpdateQueue;
+
 namespace {
 
 using Update = UpdateQueue::Update;

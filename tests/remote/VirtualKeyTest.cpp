@@ -8,6 +8,10 @@
 #include "res/Resource.h"
 #include "tests/remote/BenchSession.h"
 
+using canlink::Bridge;
+using port::MessageIcon;
+using remote::SendVirtualKey;
+
 namespace {
 
 // Data byte 0 of every record sent, after checking each is a one-byte base-remote key record.

@@ -2,6 +2,9 @@
 
 #include "canlink/BridgeLibrary.h"
 
+using canlink::Bridge;
+using canlink::BridgeLibrary;
+
 void BindBench() {
     BridgeLibrary& bridge = Bridge();
 #define TOLVIK_BIND_BENCH(name, result, parameters, arguments) bridge.name = bench::name;

@@ -2,6 +2,10 @@
 
 #include "res/Resource.h"
 
+using canlink::Bridge;
+using port::MessageIcon;
+using port::WaitDialogPort;
+
 RecordingPort::RecordingPort() : link(Bridge()) {
     link.g_mainDialog = this;
 }

@@ -14,11 +14,11 @@
 
 struct RecordedBox {
     std::string text;
-    MessageIcon icon;
+    port::MessageIcon icon;
     int linkFailedWhenShown;
 };
 
-class RecordingPort : public RemoteView {
+class RecordingPort : public port::RemoteView {
 public:
     RecordingPort();
 
@@ -26,9 +26,9 @@ public:
     void SetItemText(int controlId, const char* text) override;
     void SetItemPicture(int controlId, int bitmapId) override;
     void SetBarPosition(int controlId, int position) override;
-    void ShowMessageBox(std::string_view text, MessageIcon icon) override;
+    void ShowMessageBox(std::string_view text, port::MessageIcon icon) override;
     void EnableItem(int controlId, bool enable) override;
-    std::unique_ptr<WaitDialogPort> CreateWaitDialog() override;
+    std::unique_ptr<port::WaitDialogPort> CreateWaitDialog() override;
 
     std::vector<std::string> Lines() const;
     std::vector<RecordedBox> Boxes() const;
@@ -43,11 +43,11 @@ public:
     std::vector<int> BatteryStateAtText() const;
 
     // Supplies the wait dialog the logic creates (the default records into WaitEvents()).
-    std::function<std::unique_ptr<WaitDialogPort>()> waitDialogFactory;
+    std::function<std::unique_ptr<port::WaitDialogPort>()> waitDialogFactory;
     std::vector<std::string> WaitEvents() const;
 
     // The running session, with this port as its main dialog.
-    LinkSession link;
+    canlink::LinkSession link;
 
 private:
     friend class RecordingWaitDialog;
@@ -66,7 +66,7 @@ private:
 };
 
 // A wait dialog that records its calls and can be told to close after a number of steps.
-class RecordingWaitDialog : public WaitDialogPort {
+class RecordingWaitDialog : public port::WaitDialogPort {
 public:
     RecordingWaitDialog(RecordingPort* port, int closeAfterSteps = -1);
     ~RecordingWaitDialog() override;

@@ -15,6 +15,13 @@
 #include "platform/SharedLibrary.h"
 #include "tests/support/RecordingPort.h"
 
+using canlink::BindBridgeLibrary;
+using canlink::Bridge;
+using canlink::BridgeLibrary;
+using canlink::ConnectToBridge;
+using canlink::DefaultBridgeLibraryPath;
+using port::MessageIcon;
+
 namespace {
 
 void CAN_CALLCONV NoPdo(int) {}

@@ -15,6 +15,8 @@
 #include "tests/support/RecordingPort.h"
 #include "tests/windows/RegistryKeys.h"
 
+using canlink::LookUpBridgeMac;
+
 namespace {
 
 using platform::RegistryRead;
