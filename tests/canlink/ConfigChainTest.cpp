@@ -8,7 +8,7 @@
 
 #include "config/ReadBridgeMacFromConfig.h"
 #include "config/Xml.h"
-#include "tests/canlink/LookupFiles.h"
+#include "tests/support/LookupFiles.h"
 #include "tests/support/RecordingPort.h"
 
 namespace {

@@ -9,8 +9,8 @@
 
 #include "canlink/ConnectToBridge.h"
 #include "canlink/DefaultBridge.h"
-#include "tests/canlink/LookupFiles.h"
 #include "tests/support/BenchBinding.h"
+#include "tests/support/LookupFiles.h"
 #include "tests/support/RecordingPort.h"
 
 namespace {

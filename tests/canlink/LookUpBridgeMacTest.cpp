@@ -18,8 +18,8 @@
 #include "canlink/ConnectToBridge.h"
 #include "canlink/LookUpBridgeMac.h"
 #include "config/Xml.h"
-#include "tests/canlink/LookupFiles.h"
 #include "tests/support/BenchBinding.h"
+#include "tests/support/LookupFiles.h"
 #include "tests/support/RecordingPort.h"
 #ifdef _WIN32
 #include "tests/windows/RegistryKeys.h"

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/Registry.h"
-#include "tests/canlink/LookupFiles.h"
+#include "tests/support/LookupFiles.h"
 
 namespace {
 
