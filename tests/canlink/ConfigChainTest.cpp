@@ -76,6 +76,10 @@ struct Row {
     Mac mac;
 };
 
+void PrintTo(const Row& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class ChainOutcome : public ConfigChain, public testing::WithParamInterface<Row> {};
 
 TEST_P(ChainOutcome, ResultLineAndMac) {
@@ -173,6 +177,10 @@ struct MacRow {
     std::string text;
     Mac mac;
 };
+
+void PrintTo(const MacRow& row, std::ostream* out) {
+    *out << testing::PrintToString(row.text);
+}
 
 class MacText : public ConfigChain, public testing::WithParamInterface<MacRow> {};
 

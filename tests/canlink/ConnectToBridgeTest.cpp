@@ -59,6 +59,10 @@ struct Row {
     MessageIcon icon;
 };
 
+void PrintTo(const Row& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class ConnectOutcome : public testing::TestWithParam<Row> {};
 
 TEST_P(ConnectOutcome, LinesBoxAndFlag) {

@@ -126,6 +126,10 @@ struct Row {
     std::optional<Mac> mac;  // none: not found
 };
 
+void PrintTo(const Row& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class Route : public testing::TestWithParam<Row> {};
 
 TEST_P(Route, FoundLinesAndMac) {
@@ -229,6 +233,10 @@ struct HostileRow {
     Hostile kind;
     const char* reason;
 };
+
+void PrintTo(const HostileRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class HostileFile : public testing::TestWithParam<HostileRow> {};
 
@@ -407,6 +415,10 @@ struct CalRow {
     const char* line;
     Mac mac;
 };
+
+void PrintTo(const CalRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class CalLine : public testing::TestWithParam<CalRow> {};
 

@@ -26,6 +26,10 @@ struct Row {
     std::string text;
 };
 
+void PrintTo(const Row& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class ExportRead : public testing::TestWithParam<Row> {};
 
 TEST_P(ExportRead, KeyAndValue) {
