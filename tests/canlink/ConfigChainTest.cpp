@@ -8,7 +8,7 @@
 
 #include "config/ReadBridgeMacFromConfig.h"
 #include "config/Xml.h"
-#include "tests/canlink/LookupFiles.h"
+#include "tests/support/LookupFiles.h"
 #include "tests/support/RecordingPort.h"
 
 using config::ErrorText;
@@ -78,6 +78,10 @@ struct Row {
     std::string line;  // the one status line, "" for none; "{data}" and "{install}" stand for the folders
     Mac mac;
 };
+
+void PrintTo(const Row& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class ChainOutcome : public ConfigChain, public testing::WithParamInterface<Row> {};
 
@@ -176,6 +180,10 @@ struct MacRow {
     std::string text;
     Mac mac;
 };
+
+void PrintTo(const MacRow& row, std::ostream* out) {
+    *out << testing::PrintToString(row.text);
+}
 
 class MacText : public ConfigChain, public testing::WithParamInterface<MacRow> {};
 

@@ -9,8 +9,8 @@
 
 #include "canlink/ConnectToBridge.h"
 #include "canlink/DefaultBridge.h"
-#include "tests/canlink/LookupFiles.h"
 #include "tests/support/BenchBinding.h"
+#include "tests/support/LookupFiles.h"
 #include "tests/support/RecordingPort.h"
 
 using canlink::ConnectToBridge;
@@ -67,6 +67,10 @@ struct Row {
     const char* box;  // nullptr: none
     MessageIcon icon;
 };
+
+void PrintTo(const Row& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class ConnectOutcome : public testing::TestWithParam<Row> {};
 

@@ -3,8 +3,8 @@
 
 #include <map>
 
-#include "FakeNode.h"
 #include "canopen/CanOpenClient.h"
+#include "tests/support/FakeNode.h"
 
 namespace {
 

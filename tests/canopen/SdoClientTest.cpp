@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "FakeNode.h"
 #include "canopen/CanOpenClient.h"
+#include "tests/support/FakeNode.h"
 
 namespace {
 

@@ -213,6 +213,10 @@ struct DetectRow {
     int expected;
 };
 
+void PrintTo(const DetectRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
 const std::string kAscii = "<configuration></configuration>";
 
 const DetectRow kDetections[] = {

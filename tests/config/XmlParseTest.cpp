@@ -31,6 +31,10 @@ struct ParseErrorRow {
     int column;
 };
 
+void PrintTo(const ParseErrorRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
 // Where parsing stops, in characters: the end-tag rows follow tinyxml2's ErrorLine rows.
 const ParseErrorRow kParseErrors[] = {
     {"EmptyText", "", 1, nullptr, 2, 1, 1},
@@ -102,6 +106,10 @@ struct TreeRow {
     const char* tree;
     int code;
 };
+
+void PrintTo(const TreeRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 const TreeRow kTrees[] = {
     {"EmptyElement", "<a/>", 1, nullptr, "a", 0},

@@ -228,7 +228,8 @@ TEST_P(FirmwareText, VerdictFromTheWholeText) {
     EXPECT_EQ(m_dlg->GetDlgItem(res::IDC_ASSOCIATE)->isEnabled(), hasTail);
 }
 
-INSTANTIATE_TEST_SUITE_P(Lengths, FirmwareText, testing::Values(0, 4, 7, 44, 100));
+INSTANTIATE_TEST_SUITE_P(Lengths, FirmwareText, testing::Values(0, 4, 7, 44, 100),
+                         testing::PrintToStringParamName());
 
 TEST_F(PeerDialog, FailedRevisionReadShowsUnknown) {
     StartPeer();

@@ -84,7 +84,8 @@ TEST_P(VersionText, ReadsWholeAndTerminatedWhenShorter) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Lengths, VersionText, testing::Values(0, 4, 7, 44, 100));
+INSTANTIATE_TEST_SUITE_P(Lengths, VersionText, testing::Values(0, 4, 7, 44, 100),
+                         testing::PrintToStringParamName());
 
 TEST_F(PeerLink, SegmentedUploadLongerThanTheBufferIsCutWithoutOverrun) {
     StartPeer();

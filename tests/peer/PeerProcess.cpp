@@ -8,11 +8,17 @@
 
 #include <cstdio>
 #include <cstring>
+#include <ostream>
 
 extern char** environ;
 
 std::string PeerDirectory() {
     return TOLVIK_PEER_DIR;
+}
+
+void PrintTo(const PeerOptions& options, std::ostream* out) {
+    *out << "nodes " << options.nodes << ", ack " << options.ack << ", eol " << options.eol
+         << (options.timestamps ? ", timestamps" : "");
 }
 
 PeerProcess::PeerProcess(const PeerOptions& options) {

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <iosfwd>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -18,6 +19,9 @@ struct PeerOptions {
     std::string eol = "cr";       // cr, crlf
     bool timestamps = false;
 };
+
+// As a parameterised test prints them.
+void PrintTo(const PeerOptions& options, std::ostream* out);
 
 class PeerProcess {
 public:

@@ -7,7 +7,7 @@
 #include <map>
 #include <set>
 
-#include "../canopen/FakeNode.h"
+#include "tests/support/FakeNode.h"
 #include "tolvikcan/Library.h"
 
 namespace {

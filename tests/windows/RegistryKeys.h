@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/canlink/LookupFiles.h"
+#include "tests/support/LookupFiles.h"
 
 class RegistryKeys {
 public:

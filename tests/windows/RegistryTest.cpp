@@ -11,7 +11,7 @@
 #include "canlink/LookUpBridgeMac.h"
 #include "platform/HostName.h"
 #include "platform/Registry.h"
-#include "tests/canlink/LookupFiles.h"
+#include "tests/support/LookupFiles.h"
 #include "tests/support/RecordingPort.h"
 #include "tests/windows/RegistryKeys.h"
 

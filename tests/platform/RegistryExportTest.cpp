@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/Registry.h"
-#include "tests/canlink/LookupFiles.h"
+#include "tests/support/LookupFiles.h"
 
 namespace {
 
@@ -25,6 +25,10 @@ struct Row {
     RegistryRead read;
     std::string text;
 };
+
+void PrintTo(const Row& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class ExportRead : public testing::TestWithParam<Row> {};
 

@@ -1,4 +1,4 @@
-#include "FakeNode.h"
+#include "tests/support/FakeNode.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "tests/canlink/LookupFiles.h"
+#include "tests/support/LookupFiles.h"
 
 #include <stdlib.h>
 #ifndef _WIN32

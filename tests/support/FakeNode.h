@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "canbus/VirtualBus.h"
+#include "tests/support/VirtualBus.h"
 
 namespace testing_can {
 

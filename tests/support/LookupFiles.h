@@ -1,5 +1,6 @@
-// Real files for the bridge address lookup's tests: a temporary folder, registry exports in both
-// forms regedit writes, and TOLVIK_REGISTRY pointed at one for a test's duration.
+// Real files for the tests of the registry stand-in and of the bridge address lookup: a temporary
+// folder, registry exports in both forms regedit writes, and TOLVIK_REGISTRY pointed at one for a
+// test's duration.
 #pragma once
 
 #include <string>

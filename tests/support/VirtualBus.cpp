@@ -1,4 +1,4 @@
-#include "canbus/VirtualBus.h"
+#include "tests/support/VirtualBus.h"
 
 #include <algorithm>
 
