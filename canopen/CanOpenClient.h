@@ -11,11 +11,13 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <system_error>
 
 #include "canbus/FrameChannel.h"
 #include "canbus/WaitClock.h"
 #include "canopen/PdoBuffer.h"
 #include "canopen/Sdo.h"
+#include "canopen/SdoError.h"
 
 namespace canopen {
 
@@ -36,6 +38,12 @@ struct SdoResult {
     // Success: the bytes moved. Failure: the abort code (the server's, or the client's own for
     // a timeout or a broken protocol), 0 when nothing was sent.
     uint32_t value = 0;
+
+    static SdoResult Aborted(SdoErrc code) { return {false, static_cast<uint32_t>(code)}; }
+    // The abort code of a failure (none on success or when nothing was sent).
+    std::error_code Error() const {
+        return ok || value == 0 ? std::error_code{} : make_error_code(static_cast<SdoErrc>(value));
+    }
 };
 
 class CanOpenClient final : public canbus::FrameSink {
@@ -85,7 +93,7 @@ private:
     SdoResult UploadOnce(uint8_t node, uint16_t index, uint8_t subIndex, uint8_t* buffer, size_t size,
                          bool* timedOut);
     SdoResult Fail(uint8_t node, uint16_t index, uint8_t subIndex, const Step& step);
-    SdoResult AbortTransfer(uint8_t node, uint16_t index, uint8_t subIndex, uint32_t code);
+    SdoResult AbortTransfer(uint8_t node, uint16_t index, uint8_t subIndex, SdoErrc code);
 
     canbus::FrameChannel& m_channel;
     canbus::WaitClock& m_clock;

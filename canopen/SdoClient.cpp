@@ -70,11 +70,11 @@ CanOpenClient::Step CanOpenClient::Exchange(uint8_t node, uint16_t index, uint8_
     }
 }
 
-SdoResult CanOpenClient::AbortTransfer(uint8_t node, uint16_t index, uint8_t subIndex, uint32_t code) {
+SdoResult CanOpenClient::AbortTransfer(uint8_t node, uint16_t index, uint8_t subIndex, SdoErrc code) {
     if (!LinkLost()) {
         m_channel.Send(sdo::ToFrame(sdo::kRequestBase + node, sdo::Abort(index, subIndex, code)));
     }
-    return {false, code};
+    return SdoResult::Aborted(code);
 }
 
 SdoResult CanOpenClient::Fail(uint8_t node, uint16_t index, uint8_t subIndex, const Step& step) {
@@ -82,9 +82,9 @@ SdoResult CanOpenClient::Fail(uint8_t node, uint16_t index, uint8_t subIndex, co
         case Outcome::Aborted:
             return {false, sdo::AbortCode(step.frame)};
         case Outcome::TimedOut:
-            return AbortTransfer(node, index, subIndex, sdo::kAbortTimeout);
+            return AbortTransfer(node, index, subIndex, SdoErrc::Timeout);
         case Outcome::Broken:
-            return AbortTransfer(node, index, subIndex, sdo::kAbortCommand);
+            return AbortTransfer(node, index, subIndex, SdoErrc::Command);
         case Outcome::LinkDown:
         case Outcome::Done:
             break;
@@ -135,12 +135,12 @@ SdoResult CanOpenClient::UploadOnce(uint8_t node, uint16_t index, uint8_t subInd
                 return Fail(node, index, subIndex, step);
             }
             if (sdo::Toggle(step.frame) != toggle) {
-                return AbortTransfer(node, index, subIndex, sdo::kAbortToggle);
+                return AbortTransfer(node, index, subIndex, SdoErrc::Toggle);
             }
             const sdo::Segment segment = sdo::ReadSegment(step.frame);
             total += segment.size;
             if (total > kMaxTransferBytes) {
-                return AbortTransfer(node, index, subIndex, sdo::kAbortOutOfMemory);
+                return AbortTransfer(node, index, subIndex, SdoErrc::OutOfMemory);
             }
             keep(step.frame.data() + 1, segment.size);
             if (segment.last) {
@@ -184,7 +184,7 @@ SdoResult CanOpenClient::Download(uint8_t node, uint16_t index, uint8_t subIndex
             return Fail(node, index, subIndex, step);
         }
         if (sdo::Toggle(step.frame) != toggle) {
-            return AbortTransfer(node, index, subIndex, sdo::kAbortToggle);
+            return AbortTransfer(node, index, subIndex, SdoErrc::Toggle);
         }
         sent += count;
         toggle = !toggle;

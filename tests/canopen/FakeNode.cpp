@@ -112,7 +112,9 @@ void FakeNode::OnFrame(const canbus::CanFrame& frame) {
 
 Payload FakeNode::Serve(const Payload& request) {
     namespace sdo = canopen::sdo;
-    const auto abort = [&](uint32_t code) { return sdo::Abort(m_object.first, m_object.second, code); };
+    const auto abort = [&](uint32_t code) {
+        return sdo::Abort(m_object.first, m_object.second, static_cast<canopen::SdoErrc>(code));
+    };
     const uint8_t ccs = request[0] >> 5;
     if (ccs == 2 || ccs == 1) {  // initiate upload or download
         m_object = {static_cast<uint16_t>(request[1] | request[2] << 8), request[3]};

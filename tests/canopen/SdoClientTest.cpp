@@ -132,7 +132,7 @@ TEST_F(SdoClientTest, ReadGivesUpAfterTwoTimeouts) {
     const auto start = bus.Now();
     const canopen::SdoResult result = client.Upload(72, 0x1018, 3, reinterpret_cast<uint8_t*>(&revision), 4);
     EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.value, canopen::sdo::kAbortTimeout);
+    EXPECT_EQ(result.Error(), canopen::SdoErrc::Timeout);
     EXPECT_EQ(bus.Now() - start, 2 * canopen::kSdoTimeout);
     testing_can::Settle(bus);
     EXPECT_EQ(node.Aborts(), 2);
@@ -144,7 +144,7 @@ TEST_F(SdoClientTest, WriteIsNeverRepeated) {
     const auto start = bus.Now();
     const canopen::SdoResult result = client.Download(72, 0x2010, 5, &control, 1);
     EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.value, canopen::sdo::kAbortTimeout);
+    EXPECT_EQ(result.Error(), canopen::SdoErrc::Timeout);
     EXPECT_EQ(bus.Now() - start, canopen::kSdoTimeout);
     testing_can::Settle(bus);
     ASSERT_EQ(node.Requests().size(), 2u);  // the write and the client's abort
@@ -157,12 +157,12 @@ TEST_F(SdoClientTest, WrongToggleIsAbortedBothWays) {
     uint8_t buffer[100];
     const canopen::SdoResult read = client.Upload(72, 0x100A, 0, buffer, sizeof buffer);
     EXPECT_FALSE(read.ok);
-    EXPECT_EQ(read.value, canopen::sdo::kAbortToggle);
+    EXPECT_EQ(read.Error(), canopen::SdoErrc::Toggle);
     node.WrongToggleOnce();
     const std::vector<uint8_t> text = Text(20);
     const canopen::SdoResult write = client.Download(72, 0x2000, 1, text.data(), text.size());
     EXPECT_FALSE(write.ok);
-    EXPECT_EQ(write.value, canopen::sdo::kAbortToggle);
+    EXPECT_EQ(write.Error(), canopen::SdoErrc::Toggle);
     testing_can::Settle(bus);
     EXPECT_EQ(node.Aborts(), 2);
 }
