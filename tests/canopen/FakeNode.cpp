@@ -58,6 +58,12 @@ void FakeNode::AnswerScanLate(uint16_t index) {
     m_staleIndex = index;
 }
 
+void FakeNode::SegmentsForever(uint16_t index, uint8_t subIndex, uint8_t bytesEach) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_foreverObject = {index, subIndex};
+    m_foreverBytes = bytesEach;
+}
+
 std::vector<canbus::CanFrame> FakeNode::Requests() {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_requests;
@@ -124,12 +130,17 @@ Payload FakeNode::Serve(const Payload& request) {
     }
     switch (ccs) {
         case 2: {  // initiate upload
+            m_offset = 0;
+            m_endless = m_foreverBytes >= 0 && m_object == m_foreverObject;
+            if (m_endless) {
+                m_uploading = true;
+                return {0x40, request[1], request[2], request[3]};  // segmented, size not indicated
+            }
             const auto it = m_objects.find(m_object);
             if (it == m_objects.end()) {
                 return abort(0x06020000);
             }
             m_data = it->second;
-            m_offset = 0;
             m_uploading = true;
             if (m_data.size() <= 4 && !m_data.empty()) {
                 Payload p{static_cast<uint8_t>(0x43 | ((4 - m_data.size()) << 2)), request[1], request[2],
@@ -152,6 +163,14 @@ Payload FakeNode::Serve(const Payload& request) {
             if (m_wrongToggle) {
                 m_wrongToggle = false;
                 toggle = !toggle;
+            }
+            if (m_endless) {
+                const auto count = static_cast<uint8_t>(m_foreverBytes);
+                Payload p{static_cast<uint8_t>((toggle ? 0x10 : 0) | ((7 - count) << 1))};
+                for (uint8_t i = 0; i < count; ++i, ++m_offset) {
+                    p[1 + i] = static_cast<uint8_t>('A' + m_offset % 26);
+                }
+                return p;
             }
             const size_t left = m_data.size() - m_offset;
             size_t count = std::min<size_t>(7, left);

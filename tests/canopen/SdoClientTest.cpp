@@ -1,9 +1,13 @@
 // The SDO client against a node on the virtual bus: transfers both ways and sizes, aborts both
-// ways, and the timeout rules, all in virtual time.
+// ways, the timeout rules and the bounds of a transfer, all in virtual time.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "FakeNode.h"
 #include "canopen/CanOpenClient.h"
@@ -11,6 +15,27 @@
 namespace {
 
 using testing_can::FakeNode;
+using namespace std::chrono_literals;
+
+// The virtual bus's time, plus `lag` for every answer the client waited for: a node that takes
+// that long over each answer, but answers.
+class LaggingClock final : public canbus::WaitClock {
+public:
+    explicit LaggingClock(canbus::VirtualBus& bus) : m_bus(bus) {}
+    canbus::Milliseconds Now() const override { return m_bus.Now() + m_lagged; }
+    bool WaitFor(std::unique_lock<std::mutex>& lock, std::condition_variable& cv,
+                 canbus::Milliseconds timeout, const std::function<bool()>& ready) override {
+        const bool answered = m_bus.WaitFor(lock, cv, timeout, ready);
+        m_lagged += answered ? lag : 0ms;
+        return answered;
+    }
+
+    canbus::Milliseconds lag{0};
+
+private:
+    canbus::VirtualBus& m_bus;
+    canbus::Milliseconds m_lagged{0};
+};
 
 class SdoClientTest : public ::testing::Test {
 protected:
@@ -25,10 +50,19 @@ protected:
         return text;
     }
 
+    // The abort the node received last, for `index`/`subIndex`; 0 when the last request was none.
+    uint32_t LastAbort(uint16_t index, uint8_t subIndex) {
+        testing_can::Settle(bus);
+        const canopen::sdo::Payload last = canopen::sdo::FromFrame(node.Requests().back());
+        const bool abort = last[0] == 0x80 && canopen::sdo::Addresses(last, index, subIndex);
+        return abort ? canopen::sdo::AbortCode(last) : 0;
+    }
+
     canbus::VirtualBus bus;
+    LaggingClock clock{bus};
     FakeNode node{bus, 72};
     std::unique_ptr<canbus::VirtualChannel> channel = bus.NewChannel();
-    canopen::CanOpenClient client{*channel, bus};
+    canopen::CanOpenClient client{*channel, clock};
 };
 
 TEST_F(SdoClientTest, ExpeditedAndSegmentedUploadsOfEveryLength) {
@@ -48,20 +82,64 @@ TEST_F(SdoClientTest, ExpeditedAndSegmentedUploadsOfEveryLength) {
     }
 }
 
-TEST_F(SdoClientTest, UploadLongerThanTheBufferIsCutToIt) {
-    node.Set(0x100A, 0, Text(44));
-    uint8_t buffer[12];
-    std::memset(buffer, 0xEE, sizeof buffer);
-    const canopen::SdoResult result = client.Upload(72, 0x100A, 0, buffer, 10);
-    ASSERT_TRUE(result.ok);
-    EXPECT_EQ(result.value, 10u);
-    EXPECT_EQ(0, std::memcmp(buffer, Text(10).data(), 10));
-    EXPECT_EQ(buffer[10], 0xEE);
-    // The whole transfer ran to its end, so the node is ready for the next one.
+// However much a node sends, an upload ends once the caller's buffer is full or its time is up,
+// the node is told why, and the next transfer works.
+TEST_F(SdoClientTest, UploadEndsAtTheBufferOrTheTransferTimeout) {
+    // The object: a text, or (forever >= 0) segments of that many bytes that never end. Value:
+    // bytes on success, else the abort code. Abort: the node's last request, 0 when none.
+    struct Row {
+        const char* name;
+        size_t text;
+        int forever;
+        canbus::Milliseconds lag;
+        size_t bufferSize;
+        bool ok;
+        uint32_t value;
+        uint32_t abort;
+    };
+    const Row rows[] = {
+        {"text longer than the buffer", 44, -1, 0ms, 10, true, 10, 0x06070012},
+        {"text filling the buffer exactly", 14, -1, 0ms, 14, true, 14, 0},
+        {"endless 7-byte segments", 0, 7, 0ms, 100, true, 100, 0x06070012},
+        {"endless empty segments", 0, 0, 0ms, 100, false, 0x08000000, 0x08000000},
+        {"endless 7-byte segments, each answer 400 ms late", 0, 7, 400ms, 100, false, 0x05040000, 0x05040000},
+    };
     node.Set(0x1018, 3, {1, 2, 3, 4});
-    uint32_t revision = 0;
-    EXPECT_TRUE(client.Upload(72, 0x1018, 3, reinterpret_cast<uint8_t*>(&revision), 4).ok);
-    EXPECT_EQ(revision, 0x04030201u);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const uint16_t index = static_cast<uint16_t>(0x2100 + (&row - rows));
+        if (row.forever >= 0) {
+            node.SegmentsForever(index, 0, static_cast<uint8_t>(row.forever));
+        } else {
+            node.Set(index, 0, Text(row.text));
+        }
+        clock.lag = row.lag;
+        std::vector<uint8_t> buffer(row.bufferSize + 1, 0xEE);
+        const auto start = clock.Now();
+        const canopen::SdoResult result = client.Upload(72, index, 0, buffer.data(), row.bufferSize);
+        EXPECT_LE(clock.Now() - start, canopen::kSdoTransferTimeout);
+        EXPECT_EQ(result.ok, row.ok);
+        EXPECT_EQ(result.value, row.value);
+        if (row.ok) {
+            EXPECT_EQ(0, std::memcmp(buffer.data(), Text(row.value).data(), row.value));
+        }
+        EXPECT_EQ(buffer[row.bufferSize], 0xEE) << "nothing beyond the buffer";
+        EXPECT_EQ(LastAbort(index, 0), row.abort);
+        clock.lag = 0ms;
+        uint32_t revision = 0;
+        EXPECT_TRUE(client.Upload(72, 0x1018, 3, reinterpret_cast<uint8_t*>(&revision), 4).ok);
+        EXPECT_EQ(revision, 0x04030201u);
+    }
+}
+
+TEST_F(SdoClientTest, SlowWriteEndsAtTheTransferTimeout) {
+    clock.lag = 400ms;
+    const std::vector<uint8_t> text = Text(100);
+    const auto start = clock.Now();
+    const canopen::SdoResult result = client.Download(72, 0x2000, 1, text.data(), text.size());
+    EXPECT_EQ(result.Error(), canopen::SdoErrc::Timeout) << result.Error().message();
+    EXPECT_EQ(clock.Now() - start, canopen::kSdoTransferTimeout);
+    EXPECT_EQ(LastAbort(0x2000, 1), 0x05040000u);
 }
 
 TEST_F(SdoClientTest, ExpeditedValueWiderThanTheBufferIsCut) {
