@@ -48,6 +48,11 @@ void FakeNode::ZeroLengthFinalSegment(bool on) {
     m_zeroLengthFinal = on;
 }
 
+void FakeNode::EmptySegments(bool on) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_emptySegments = on;
+}
+
 void FakeNode::WrongToggleOnce() {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_wrongToggle = true;
@@ -56,12 +61,6 @@ void FakeNode::WrongToggleOnce() {
 void FakeNode::AnswerScanLate(uint16_t index) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_staleIndex = index;
-}
-
-void FakeNode::SegmentsForever(uint16_t index, uint8_t subIndex, uint8_t bytesEach) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_foreverObject = {index, subIndex};
-    m_foreverBytes = bytesEach;
 }
 
 std::vector<canbus::CanFrame> FakeNode::Requests() {
@@ -130,17 +129,12 @@ Payload FakeNode::Serve(const Payload& request) {
     }
     switch (ccs) {
         case 2: {  // initiate upload
-            m_offset = 0;
-            m_endless = m_foreverBytes >= 0 && m_object == m_foreverObject;
-            if (m_endless) {
-                m_uploading = true;
-                return {0x40, request[1], request[2], request[3]};  // segmented, size not indicated
-            }
             const auto it = m_objects.find(m_object);
             if (it == m_objects.end()) {
                 return abort(0x06020000);
             }
             m_data = it->second;
+            m_offset = 0;
             m_uploading = true;
             if (m_data.size() <= 4 && !m_data.empty()) {
                 Payload p{static_cast<uint8_t>(0x43 | ((4 - m_data.size()) << 2)), request[1], request[2],
@@ -164,13 +158,8 @@ Payload FakeNode::Serve(const Payload& request) {
                 m_wrongToggle = false;
                 toggle = !toggle;
             }
-            if (m_endless) {
-                const auto count = static_cast<uint8_t>(m_foreverBytes);
-                Payload p{static_cast<uint8_t>((toggle ? 0x10 : 0) | ((7 - count) << 1))};
-                for (uint8_t i = 0; i < count; ++i, ++m_offset) {
-                    p[1 + i] = static_cast<uint8_t>('A' + m_offset % 26);
-                }
-                return p;
+            if (m_emptySegments) {
+                return {static_cast<uint8_t>((toggle ? 0x10 : 0) | 7 << 1)};
             }
             const size_t left = m_data.size() - m_offset;
             size_t count = std::min<size_t>(7, left);

@@ -28,11 +28,9 @@ public:
     void IgnoreRequests(int count);                                 // the next `count` requests go unanswered
     void AbortOn(uint16_t index, uint8_t subIndex, uint32_t code);  // every access is aborted
     void ZeroLengthFinalSegment(bool on);                           // uploads end with a segment of no data
+    void EmptySegments(bool on);          // upload segments carry no data and are never the last
     void WrongToggleOnce();               // the next segment response has the wrong toggle
     void AnswerScanLate(uint16_t index);  // answers each request also as if it were for `index`
-    // Uploads of the object never end: every segment carries `bytesEach` bytes ('A' to 'Z' over
-    // and over) and is not the last.
-    void SegmentsForever(uint16_t index, uint8_t subIndex, uint8_t bytesEach);
 
     std::vector<canbus::CanFrame> Requests();  // every SDO request received
     int Aborts();                              // aborts received from the client
@@ -54,16 +52,14 @@ private:
     int m_ignore = 0;
     int m_abortsReceived = 0;
     bool m_zeroLengthFinal = false;
+    bool m_emptySegments = false;
     bool m_wrongToggle = false;
     int m_staleIndex = -1;
-    std::pair<uint16_t, uint8_t> m_foreverObject{};
-    int m_foreverBytes = -1;  // none
     // The transfer in progress.
     std::pair<uint16_t, uint8_t> m_object{};
     std::vector<uint8_t> m_data;
     size_t m_offset = 0;
     bool m_uploading = false;
-    bool m_endless = false;
 };
 
 }  // namespace testing_can
