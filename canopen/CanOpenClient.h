@@ -62,8 +62,8 @@ public:
     bool SendNmt(uint8_t command, uint8_t node);
 
     // Reads into `buffer` (at most `size` bytes; a shorter result is followed by a zero byte).
-    // Data beyond the buffer is not waited for: the transfer is aborted there and what fits is
-    // the result. Retried once when the server does not answer the request in time.
+    // Data longer than the buffer is aborted at the first segment that does not fit, and what
+    // fits is the result. Retried once when the server does not answer the request in time.
     SdoResult Upload(uint8_t node, uint16_t index, uint8_t subIndex, uint8_t* buffer, size_t size);
     // Writes `size` bytes (1 or more). Never repeated: a repeated write can act twice.
     SdoResult Download(uint8_t node, uint16_t index, uint8_t subIndex, const uint8_t* data, size_t size);
