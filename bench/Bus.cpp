@@ -272,13 +272,13 @@ void Bus::FillNodeTable(uint8_t* table) const {
 std::optional<SdoOutcome> Bus::Refusal(int node, const std::vector<uint32_t>& failing, int index,
                                        int subIndex) const {
     if (!NodePresent(node)) {
-        return SdoOutcome{false, kAbortTimeout};
+        return SdoOutcome::Aborted(SdoErrc::Timeout);
     }
     if (node != kBaseRemoteNode) {
-        return SdoOutcome{false, kAbortNoObject};
+        return SdoOutcome::Aborted(SdoErrc::NoObject);
     }
     if (Listed(failing, index, subIndex)) {
-        return SdoOutcome{false, kAbortGeneral};
+        return SdoOutcome::Aborted(SdoErrc::General);
     }
     return std::nullopt;
 }

@@ -45,7 +45,7 @@ T Take(const uint8_t* in) {
 SdoOutcome ReadObject(const ObjectDictionary& od, int index, int subIndex, uint8_t* buffer, int size) {
     const Entry* entry = Find(index, subIndex);
     if (!entry) {
-        return {false, kAbortNoObject};
+        return SdoOutcome::Aborted(SdoErrc::NoObject);
     }
     if (entry->width == 0) {
         const size_t count = std::min(od.versionText.size(), static_cast<size_t>(size));
@@ -55,7 +55,7 @@ SdoOutcome ReadObject(const ObjectDictionary& od, int index, int subIndex, uint8
         return {true, static_cast<uint32_t>(count)};
     }
     if (size != entry->width) {
-        return {false, kAbortLengthMismatch};
+        return SdoOutcome::Aborted(SdoErrc::LengthMismatch);
     }
     if (entry->width == 4) {
         Copy(NumericValue(od, index, subIndex), buffer);
@@ -68,13 +68,13 @@ SdoOutcome ReadObject(const ObjectDictionary& od, int index, int subIndex, uint8
 SdoOutcome WriteObject(ObjectDictionary& od, int index, int subIndex, const uint8_t* data, int size) {
     const Entry* entry = Find(index, subIndex);
     if (!entry) {
-        return {false, kAbortNoObject};
+        return SdoOutcome::Aborted(SdoErrc::NoObject);
     }
     if (!entry->writable) {
-        return {false, kAbortReadOnly};
+        return SdoOutcome::Aborted(SdoErrc::ReadOnly);
     }
     if (size != entry->width) {
-        return {false, kAbortLengthMismatch};
+        return SdoOutcome::Aborted(SdoErrc::LengthMismatch);
     }
     if (index == 0x1802) {
         od.tpdo3CobId = Take<uint32_t>(data);

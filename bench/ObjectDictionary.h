@@ -6,17 +6,22 @@
 
 namespace bench {
 
-// CANopen SDO abort codes the base remote answers with.
-inline constexpr uint32_t kAbortTimeout = 0x05040000;         // no node answered
-inline constexpr uint32_t kAbortReadOnly = 0x06010002;        // write to a constant object
-inline constexpr uint32_t kAbortNoObject = 0x06020000;        // not in the dictionary
-inline constexpr uint32_t kAbortLengthMismatch = 0x06070010;  // size differs from the object's
-inline constexpr uint32_t kAbortGeneral = 0x08000000;         // the node refused
+// The SDO abort codes the bench answers with. A copy of canopen's SdoErrc, names and values
+// alike: the bench stands in for a device that shares no code with the client.
+enum class SdoErrc : uint32_t {
+    Timeout = 0x05040000,         // no node answered
+    ReadOnly = 0x06010002,        // write to a constant object
+    NoObject = 0x06020000,        // not in the dictionary
+    LengthMismatch = 0x06070010,  // size differs from the object's
+    General = 0x08000000,         // the node refused
+};
 
 // The out-value of a transfer: the bytes moved on success, the abort code on failure.
 struct SdoOutcome {
     bool ok;
     uint32_t outValue;
+
+    static SdoOutcome Aborted(SdoErrc code) { return {false, static_cast<uint32_t>(code)}; }
 };
 
 struct ObjectDictionary {

@@ -24,10 +24,10 @@ bool BusReachable(const State& s) {
 template <typename Ask>
 SdoOutcome Transfer(const State& s, int size, Ask&& ask) {
     if (size <= 0) {
-        return {false, kAbortLengthMismatch};
+        return SdoOutcome::Aborted(SdoErrc::LengthMismatch);
     }
     if (!BusReachable(s)) {
-        return {false, kAbortTimeout};
+        return SdoOutcome::Aborted(SdoErrc::Timeout);
     }
     return ask();
 }

@@ -11,24 +11,27 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <system_error>
 
 #include "canbus/FrameChannel.h"
 #include "canbus/WaitClock.h"
 #include "canopen/PdoBuffer.h"
 #include "canopen/Sdo.h"
+#include "canopen/SdoError.h"
 
 namespace canopen {
 
-// How long the client waits for each answer of the server.
+// How long the client waits for each answer of the server, and for a whole transfer (both
+// tries of an upload included): a node that answers in time but never ends is cut off too.
 inline constexpr std::chrono::milliseconds kSdoTimeout{500};
+inline constexpr std::chrono::milliseconds kSdoTransferTimeout = 4 * kSdoTimeout;
 // The node scan: uploads of 0x1000/0 in bursts of this many frames (some adapters drop what
 // goes beyond a 64-frame queue), a burst every kScanBurstGap, all answers in by kScanWindow.
 inline constexpr int kScanBurst = 16;
 inline constexpr std::chrono::milliseconds kScanBurstGap{40};
 inline constexpr std::chrono::milliseconds kScanWindow{450};
 inline constexpr int kMaxNode = 127;
-// A segmented transfer longer than this is refused or aborted (the caller's buffer is filled
-// long before).
+// A segmented transfer longer than this is refused or aborted, whatever the caller's buffer.
 inline constexpr uint32_t kMaxTransferBytes = 1 << 20;
 
 struct SdoResult {
@@ -36,6 +39,12 @@ struct SdoResult {
     // Success: the bytes moved. Failure: the abort code (the server's, or the client's own for
     // a timeout or a broken protocol), 0 when nothing was sent.
     uint32_t value = 0;
+
+    static SdoResult Aborted(SdoErrc code) { return {false, static_cast<uint32_t>(code)}; }
+    // The abort code of a failure (none on success or when nothing was sent).
+    std::error_code Error() const {
+        return ok || value == 0 ? std::error_code{} : make_error_code(static_cast<SdoErrc>(value));
+    }
 };
 
 class CanOpenClient final : public canbus::FrameSink {
@@ -53,7 +62,8 @@ public:
     bool SendNmt(uint8_t command, uint8_t node);
 
     // Reads into `buffer` (at most `size` bytes; a shorter result is followed by a zero byte).
-    // Retried once when the server does not answer in time.
+    // Data longer than the buffer is aborted at the first segment that does not fit, and what
+    // fits is the result. Retried once when the server does not answer the request in time.
     SdoResult Upload(uint8_t node, uint16_t index, uint8_t subIndex, uint8_t* buffer, size_t size);
     // Writes `size` bytes (1 or more). Never repeated: a repeated write can act twice.
     SdoResult Download(uint8_t node, uint16_t index, uint8_t subIndex, const uint8_t* data, size_t size);
@@ -79,13 +89,14 @@ private:
     };
 
     // Sends `request` to `node`'s server and waits for the answer that `fits` takes, or an abort
-    // of this object's transfer.
+    // of this object's transfer, for kSdoTimeout and never past the transfer's `deadline`.
     template <typename Fits>
-    Step Exchange(uint8_t node, uint16_t index, uint8_t subIndex, const sdo::Payload& request, Fits&& fits);
+    Step Exchange(uint8_t node, uint16_t index, uint8_t subIndex, const sdo::Payload& request,
+                  canbus::Milliseconds deadline, Fits&& fits);
     SdoResult UploadOnce(uint8_t node, uint16_t index, uint8_t subIndex, uint8_t* buffer, size_t size,
-                         bool* timedOut);
+                         canbus::Milliseconds deadline, bool* timedOut);
     SdoResult Fail(uint8_t node, uint16_t index, uint8_t subIndex, const Step& step);
-    SdoResult AbortTransfer(uint8_t node, uint16_t index, uint8_t subIndex, uint32_t code);
+    SdoResult AbortTransfer(uint8_t node, uint16_t index, uint8_t subIndex, SdoErrc code);
 
     canbus::FrameChannel& m_channel;
     canbus::WaitClock& m_clock;

@@ -28,16 +28,16 @@ uint32_t GetU32(const Payload& frame) {
 }  // namespace
 
 Response Classify(const Payload& frame) {
-    switch (frame[0] >> 5) {
-        case 0:
+    switch (frame[0] & kCommandMask) {
+        case kResponseSegmentUpload:
             return Response::UploadSegment;
-        case 1:
+        case kResponseSegmentDownload:
             return Response::DownloadSegment;
-        case 2:
+        case kResponseUpload:
             return Response::UploadInitiate;
-        case 3:
+        case kResponseDownload:
             return Response::DownloadInitiate;
-        case 4:
+        case kResponseAborted:
             return Response::Abort;
         default:
             return Response::Other;
@@ -45,40 +45,41 @@ Response Classify(const Payload& frame) {
 }
 
 Payload UploadInitiate(uint16_t index, uint8_t subIndex) {
-    Payload frame{0x40};
+    Payload frame{kRequestUpload};
     PutAddress(frame, index, subIndex);
     return frame;
 }
 
 Payload UploadSegment(bool toggle) {
-    return Payload{static_cast<uint8_t>(0x60 | (toggle ? 0x10 : 0))};
+    return Payload{static_cast<uint8_t>(kRequestSegmentUpload | (toggle ? kToggleBit : 0))};
 }
 
 Payload DownloadExpedited(uint16_t index, uint8_t subIndex, const uint8_t* data, uint8_t size) {
     // Expedited, size indicated: n = bytes of the four that carry no data.
-    Payload frame{static_cast<uint8_t>(0x23 | ((4 - size) << 2))};
+    Payload frame{static_cast<uint8_t>(kRequestDownload | kExpedited | kSizeSpecified | ((4 - size) << 2))};
     PutAddress(frame, index, subIndex);
     std::copy_n(data, size, frame.begin() + 4);
     return frame;
 }
 
 Payload DownloadInitiate(uint16_t index, uint8_t subIndex, uint32_t size) {
-    Payload frame{0x21};
+    Payload frame{kRequestDownload | kSizeSpecified};
     PutAddress(frame, index, subIndex);
     PutU32(frame, size);
     return frame;
 }
 
 Payload DownloadSegment(bool toggle, const uint8_t* data, uint8_t size, bool last) {
-    Payload frame{static_cast<uint8_t>((toggle ? 0x10 : 0) | ((7 - size) << 1) | (last ? 1 : 0))};
+    Payload frame{static_cast<uint8_t>(kRequestSegmentDownload | (toggle ? kToggleBit : 0) |
+                                       ((7 - size) << 1) | (last ? kNoMoreData : 0))};
     std::copy_n(data, size, frame.begin() + 1);
     return frame;
 }
 
-Payload Abort(uint16_t index, uint8_t subIndex, uint32_t code) {
-    Payload frame{0x80};
+Payload Abort(uint16_t index, uint8_t subIndex, SdoErrc code) {
+    Payload frame{kRequestAborted};
     PutAddress(frame, index, subIndex);
-    PutU32(frame, code);
+    PutU32(frame, static_cast<uint32_t>(code));
     return frame;
 }
 
@@ -87,7 +88,7 @@ bool Addresses(const Payload& frame, uint16_t index, uint8_t subIndex) {
 }
 
 bool Toggle(const Payload& frame) {
-    return (frame[0] & 0x10) != 0;
+    return (frame[0] & kToggleBit) != 0;
 }
 
 uint32_t AbortCode(const Payload& frame) {
@@ -96,8 +97,8 @@ uint32_t AbortCode(const Payload& frame) {
 
 UploadStart ReadUploadStart(const Payload& frame) {
     UploadStart start;
-    start.expedited = (frame[0] & 0x02) != 0;
-    start.sizeIndicated = (frame[0] & 0x01) != 0;
+    start.expedited = (frame[0] & kExpedited) != 0;
+    start.sizeIndicated = (frame[0] & kSizeSpecified) != 0;
     if (start.expedited) {
         start.size = start.sizeIndicated ? static_cast<uint8_t>(4 - ((frame[0] >> 2) & 0x03)) : 4;
     } else if (start.sizeIndicated) {
@@ -107,7 +108,7 @@ UploadStart ReadUploadStart(const Payload& frame) {
 }
 
 Segment ReadSegment(const Payload& frame) {
-    return {static_cast<uint8_t>(7 - ((frame[0] >> 1) & 0x07)), (frame[0] & 0x01) != 0};
+    return {static_cast<uint8_t>(7 - ((frame[0] >> 1) & 0x07)), (frame[0] & kNoMoreData) != 0};
 }
 
 canbus::CanFrame ToFrame(uint32_t id, const Payload& payload) {

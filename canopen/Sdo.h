@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "canbus/CanFrame.h"
+#include "canopen/SdoError.h"
 
 namespace canopen::sdo {
 
@@ -14,11 +15,23 @@ using Payload = std::array<uint8_t, 8>;
 inline constexpr uint32_t kRequestBase = 0x600;   // client to server, + node
 inline constexpr uint32_t kResponseBase = 0x580;  // server to client, + node
 
-// Abort codes the client sends or reports.
-inline constexpr uint32_t kAbortToggle = 0x05030000;
-inline constexpr uint32_t kAbortTimeout = 0x05040000;
-inline constexpr uint32_t kAbortCommand = 0x05040001;
-inline constexpr uint32_t kAbortOutOfMemory = 0x05040005;
+// Command specifiers: the top three bits of a frame's first byte.
+inline constexpr uint8_t kCommandMask = 7 << 5;
+inline constexpr uint8_t kRequestSegmentDownload = 0 << 5;
+inline constexpr uint8_t kRequestDownload = 1 << 5;
+inline constexpr uint8_t kRequestUpload = 2 << 5;
+inline constexpr uint8_t kRequestSegmentUpload = 3 << 5;
+inline constexpr uint8_t kRequestAborted = 4 << 5;
+inline constexpr uint8_t kResponseSegmentUpload = 0 << 5;
+inline constexpr uint8_t kResponseSegmentDownload = 1 << 5;
+inline constexpr uint8_t kResponseUpload = 2 << 5;
+inline constexpr uint8_t kResponseDownload = 3 << 5;
+inline constexpr uint8_t kResponseAborted = 4 << 5;
+// Flags of the first byte.
+inline constexpr uint8_t kExpedited = 0x02;      // initiate: the data is in this frame
+inline constexpr uint8_t kSizeSpecified = 0x01;  // initiate: the size is indicated
+inline constexpr uint8_t kToggleBit = 0x10;      // segments: alternates from 0
+inline constexpr uint8_t kNoMoreData = 0x01;     // segments: the last one
 
 // What a server's frame is, from the top three bits of its first byte.
 enum class Response { UploadSegment, DownloadSegment, UploadInitiate, DownloadInitiate, Abort, Other };
@@ -32,7 +45,7 @@ Payload DownloadExpedited(uint16_t index, uint8_t subIndex, const uint8_t* data,
 Payload DownloadInitiate(uint16_t index, uint8_t subIndex, uint32_t size);
 // Up to 7 bytes.
 Payload DownloadSegment(bool toggle, const uint8_t* data, uint8_t size, bool last);
-Payload Abort(uint16_t index, uint8_t subIndex, uint32_t code);
+Payload Abort(uint16_t index, uint8_t subIndex, SdoErrc code);
 
 // Fields of responses.
 bool Addresses(const Payload& frame, uint16_t index, uint8_t subIndex);

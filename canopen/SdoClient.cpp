@@ -1,4 +1,6 @@
-// SDO client transfers: expedited and segmented upload and download, aborts both ways.
+// SDO client transfers: expedited and segmented upload and download, aborts both ways. A
+// transfer ends within kSdoTransferTimeout and, for an upload, once the caller's buffer is full,
+// whatever the server sends.
 #include <algorithm>
 
 #include "canopen/CanOpenClient.h"
@@ -27,10 +29,15 @@ auto Segmented(sdo::Response expected) {
 
 template <typename Fits>
 CanOpenClient::Step CanOpenClient::Exchange(uint8_t node, uint16_t index, uint8_t subIndex,
-                                            const sdo::Payload& request, Fits&& fits) {
+                                            const sdo::Payload& request, canbus::Milliseconds deadline,
+                                            Fits&& fits) {
     std::unique_lock<std::mutex> lock(m_mutex);
     if (m_lost) {
         return {Outcome::LinkDown, {}};
+    }
+    const auto answerBy = std::min(m_clock.Now() + kSdoTimeout, deadline);
+    if (answerBy <= m_clock.Now()) {
+        return {Outcome::TimedOut, {}};  // the transfer's time is up: nothing more is asked
     }
     m_responses.clear();
     m_sdoNode = node;
@@ -39,9 +46,8 @@ CanOpenClient::Step CanOpenClient::Exchange(uint8_t node, uint16_t index, uint8_
         m_sdoNode = 0;
         return {Outcome::LinkDown, {}};
     }
-    const auto deadline = m_clock.Now() + kSdoTimeout;
     for (;;) {
-        const auto left = deadline - m_clock.Now();
+        const auto left = answerBy - m_clock.Now();
         m_clock.WaitFor(lock, m_answered, std::max(left, canbus::Milliseconds(0)),
                         [&] { return m_lost || !m_responses.empty(); });
         if (m_lost) {
@@ -55,26 +61,28 @@ CanOpenClient::Step CanOpenClient::Exchange(uint8_t node, uint16_t index, uint8_
         const sdo::Payload answer = m_responses.front();
         m_responses.pop_front();
         const sdo::Response kind = sdo::Classify(answer);
-        if (kind == sdo::Response::Abort) {
-            if (!sdo::Addresses(answer, index, subIndex)) {
-                continue;  // ends an earlier transfer
-            }
+        if (kind == sdo::Response::Abort && sdo::Addresses(answer, index, subIndex)) {
             m_sdoNode = 0;
             return {Outcome::Aborted, answer};
         }
-        const Verdict verdict = fits(kind, answer);
+        // An abort for another object ends an earlier transfer.
+        const Verdict verdict = kind == sdo::Response::Abort ? Verdict::Skip : fits(kind, answer);
         if (verdict != Verdict::Skip) {
             m_sdoNode = 0;
             return {verdict == Verdict::Accept ? Outcome::Done : Outcome::Broken, answer};
         }
+        if (m_clock.Now() >= answerBy) {
+            m_sdoNode = 0;  // a stream of answers passed over does not hold the wait open
+            return {Outcome::TimedOut, {}};
+        }
     }
 }
 
-SdoResult CanOpenClient::AbortTransfer(uint8_t node, uint16_t index, uint8_t subIndex, uint32_t code) {
+SdoResult CanOpenClient::AbortTransfer(uint8_t node, uint16_t index, uint8_t subIndex, SdoErrc code) {
     if (!LinkLost()) {
         m_channel.Send(sdo::ToFrame(sdo::kRequestBase + node, sdo::Abort(index, subIndex, code)));
     }
-    return {false, code};
+    return SdoResult::Aborted(code);
 }
 
 SdoResult CanOpenClient::Fail(uint8_t node, uint16_t index, uint8_t subIndex, const Step& step) {
@@ -82,9 +90,9 @@ SdoResult CanOpenClient::Fail(uint8_t node, uint16_t index, uint8_t subIndex, co
         case Outcome::Aborted:
             return {false, sdo::AbortCode(step.frame)};
         case Outcome::TimedOut:
-            return AbortTransfer(node, index, subIndex, sdo::kAbortTimeout);
+            return AbortTransfer(node, index, subIndex, SdoErrc::Timeout);
         case Outcome::Broken:
-            return AbortTransfer(node, index, subIndex, sdo::kAbortCommand);
+            return AbortTransfer(node, index, subIndex, SdoErrc::Command);
         case Outcome::LinkDown:
         case Outcome::Done:
             break;
@@ -98,18 +106,19 @@ SdoResult CanOpenClient::Upload(uint8_t node, uint16_t index, uint8_t subIndex, 
         return {false, 0};
     }
     std::lock_guard<std::mutex> transfer(m_transfer);
+    const auto deadline = m_clock.Now() + kSdoTransferTimeout;
     bool timedOut = false;
-    SdoResult result = UploadOnce(node, index, subIndex, buffer, size, &timedOut);
+    SdoResult result = UploadOnce(node, index, subIndex, buffer, size, deadline, &timedOut);
     if (timedOut) {
-        result = UploadOnce(node, index, subIndex, buffer, size, &timedOut);
+        result = UploadOnce(node, index, subIndex, buffer, size, deadline, &timedOut);
     }
     return result;
 }
 
 SdoResult CanOpenClient::UploadOnce(uint8_t node, uint16_t index, uint8_t subIndex, uint8_t* buffer,
-                                    size_t size, bool* timedOut) {
+                                    size_t size, canbus::Milliseconds deadline, bool* timedOut) {
     // The answer to this request, not a late one to an earlier request for another object.
-    const Step start = Exchange(node, index, subIndex, sdo::UploadInitiate(index, subIndex),
+    const Step start = Exchange(node, index, subIndex, sdo::UploadInitiate(index, subIndex), deadline,
                                 Initiated(sdo::Response::UploadInitiate, index, subIndex));
     *timedOut = start.outcome == Outcome::TimedOut;
     if (start.outcome != Outcome::Done) {
@@ -126,24 +135,32 @@ SdoResult CanOpenClient::UploadOnce(uint8_t node, uint16_t index, uint8_t subInd
         keep(start.frame.data() + 4, info.size);
     } else {
         bool toggle = false;
-        uint32_t total = 0;
         for (;;) {
-            const Step step = Exchange(node, index, subIndex, sdo::UploadSegment(toggle),
+            const Step step = Exchange(node, index, subIndex, sdo::UploadSegment(toggle), deadline,
                                        Segmented(sdo::Response::UploadSegment));
             if (step.outcome != Outcome::Done) {
                 // A silent server mid-transfer is not asked again: the retry is for lost requests.
                 return Fail(node, index, subIndex, step);
             }
             if (sdo::Toggle(step.frame) != toggle) {
-                return AbortTransfer(node, index, subIndex, sdo::kAbortToggle);
+                return AbortTransfer(node, index, subIndex, SdoErrc::Toggle);
             }
             const sdo::Segment segment = sdo::ReadSegment(step.frame);
-            total += segment.size;
-            if (total > kMaxTransferBytes) {
-                return AbortTransfer(node, index, subIndex, sdo::kAbortOutOfMemory);
+            if (segment.size == 0 && !segment.last) {
+                // Moves nothing and promises more: a server that never gets anywhere.
+                return AbortTransfer(node, index, subIndex, SdoErrc::General);
             }
+            if (stored + segment.size > kMaxTransferBytes) {
+                return AbortTransfer(node, index, subIndex, SdoErrc::OutOfMemory);
+            }
+            const bool overflows = segment.size > size - stored;
             keep(step.frame.data() + 1, segment.size);
             if (segment.last) {
+                break;
+            }
+            if (overflows) {
+                // More than the caller can take: what fits is the result, the rest is refused.
+                AbortTransfer(node, index, subIndex, SdoErrc::LengthTooHigh);
                 break;
             }
             toggle = !toggle;
@@ -165,8 +182,9 @@ SdoResult CanOpenClient::Download(uint8_t node, uint16_t index, uint8_t subIndex
     const sdo::Payload request =
         expedited ? sdo::DownloadExpedited(index, subIndex, data, static_cast<uint8_t>(size))
                   : sdo::DownloadInitiate(index, subIndex, static_cast<uint32_t>(size));
-    const Step start =
-        Exchange(node, index, subIndex, request, Initiated(sdo::Response::DownloadInitiate, index, subIndex));
+    const auto deadline = m_clock.Now() + kSdoTransferTimeout;
+    const Step start = Exchange(node, index, subIndex, request, deadline,
+                                Initiated(sdo::Response::DownloadInitiate, index, subIndex));
     if (start.outcome != Outcome::Done) {
         return Fail(node, index, subIndex, start);
     }
@@ -178,13 +196,13 @@ SdoResult CanOpenClient::Download(uint8_t node, uint16_t index, uint8_t subIndex
         const auto count = static_cast<uint8_t>(std::min<size_t>(7, size - sent));
         const bool last = sent + count == size;
         const Step step =
-            Exchange(node, index, subIndex, sdo::DownloadSegment(toggle, data + sent, count, last),
+            Exchange(node, index, subIndex, sdo::DownloadSegment(toggle, data + sent, count, last), deadline,
                      Segmented(sdo::Response::DownloadSegment));
         if (step.outcome != Outcome::Done) {
             return Fail(node, index, subIndex, step);
         }
         if (sdo::Toggle(step.frame) != toggle) {
-            return AbortTransfer(node, index, subIndex, sdo::kAbortToggle);
+            return AbortTransfer(node, index, subIndex, SdoErrc::Toggle);
         }
         sent += count;
         toggle = !toggle;

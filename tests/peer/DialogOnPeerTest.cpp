@@ -217,7 +217,8 @@ TEST_P(FirmwareText, VerdictFromTheWholeText) {
     ASSERT_EQ(m_peer->Command("fwtext " + std::to_string(length)), "ok");
     ASSERT_EQ(m_peer->Command("revision 00030009"), "ok");
     Open();
-    const bool hasTail = length >= 6;  // the tail "526-02" ends the longer texts
+    // The tail "526-02" ends the longer texts; beyond the program's 100 bytes it is cut off.
+    const bool hasTail = length >= 6 && length <= 100;
     std::vector<std::string> expected = {"1 bridge found", "Connected to CAN"};
     if (hasTail) {
         expected.push_back("Found 3817-5526-02 FW");
@@ -228,7 +229,25 @@ TEST_P(FirmwareText, VerdictFromTheWholeText) {
     EXPECT_EQ(m_dlg->GetDlgItem(res::IDC_ASSOCIATE)->isEnabled(), hasTail);
 }
 
-INSTANTIATE_TEST_SUITE_P(Lengths, FirmwareText, testing::Values(0, 4, 7, 44, 100),
+INSTANTIATE_TEST_SUITE_P(Lengths, FirmwareText, testing::Values(0, 4, 7, 44, 100, 120),
+                         testing::PrintToStringParamName());
+
+// A base remote whose uploads never end, with empty or with 7-byte segments: the start-up takes
+// what fits or gives up, and the window is there within seconds.
+class EndlessUpload : public PeerDialog, public testing::WithParamInterface<int> {};
+
+TEST_P(EndlessUpload, WindowShowsWithinSeconds) {
+    StartPeer();
+    ASSERT_EQ(m_peer->Command("endless " + std::to_string(GetParam())), "ok");
+    const auto start = std::chrono::steady_clock::now();
+    Open();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    // Seven bytes a segment: the revision is four of the 'x's, 0x78787878.
+    EXPECT_EQ(Text(res::IDC_FIRMWARE).toStdString(),
+              GetParam() == 0 ? "Unknown" : "V30840.30840, compatible");
+}
+
+INSTANTIATE_TEST_SUITE_P(SegmentBytes, EndlessUpload, testing::Values(0, 7),
                          testing::PrintToStringParamName());
 
 TEST_F(PeerDialog, FailedRevisionReadShowsUnknown) {

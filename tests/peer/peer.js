@@ -75,6 +75,7 @@ const wireless = makeDevice(WIRELESS, (eds) => {
 const devices = { [BASE]: base, [WIRELESS]: wireless };
 const present = new Set();
 const aborts = new Map();  // "index:sub" -> abort code, for the SDO abort fault
+let endless = null;  // bytes in each segment, for the fault of uploads that never end
 
 function sendPdo(device, cobId, value) {
     const number = (cobId >> 8) - 1;
@@ -115,18 +116,35 @@ function logSdoRequest(node, data) {
     return true;
 }
 
+// The endless-upload fault: every upload is segmented, and no segment is the last.
+function answerEndless(node, data) {
+    const command = data[0] >> 5;
+    if (endless === null || (command !== 2 && command !== 3))
+        return false;
+    const answer = Buffer.alloc(8);
+    if (command === 2) {
+        answer[0] = 0x40;  // segmented, size not indicated
+        data.copy(answer, 1, 1, 4);
+    } else {
+        answer[0] = (data[0] & 0x10) | ((7 - endless) << 1);
+        answer.fill(0x78, 1, 1 + endless);
+    }
+    emit(`f ${(0x580 + node).toString(16)} ${answer.toString('hex')}`);
+    return true;
+}
+
 function receive(id, data) {
     const node = id - 0x600;
     if (devices[node] && !present.has(node))
         return;
-    if (devices[node] && node === BASE && logSdoRequest(node, data))
+    if (devices[node] && node === BASE && (logSdoRequest(node, data) || answerEndless(node, data)))
         return;
     for (const n of present)
         devices[n].receive({ id, data, len: data.length });
 }
 
 const commands = {
-    // fwtext <length>: the base remote's software version text (0, 4, 7, 44 or 100 bytes)
+    // fwtext <length>: the base remote's software version text (0, 4, 7, 44, 100 or 120 bytes)
     fwtext: ([length]) => { base.setValue(0x100A, versionText(Number(length))); return 'ok'; },
     // revision <hex>: 0x1018/3
     revision: ([value]) => { base.eds.getSubEntry(0x1018, 3).value = parseInt(value, 16) >>> 0; return 'ok'; },
@@ -155,6 +173,8 @@ const commands = {
             aborts.set(`${parseInt(index, 16)}:${Number(sub)}`, parseInt(code || '06020000', 16));
         return 'ok';
     },
+    // endless <bytes>: the base remote's uploads never end, each segment carrying 0..7 bytes; "endless off" ends it
+    endless: ([bytes]) => { endless = bytes === 'off' ? null : Number(bytes); return 'ok'; },
     // get <node> <index hex> <sub>: a value as the node holds it now
     get: ([node, index, sub]) => {
         const eds = devices[Number(node)].eds;

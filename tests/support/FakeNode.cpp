@@ -48,6 +48,11 @@ void FakeNode::ZeroLengthFinalSegment(bool on) {
     m_zeroLengthFinal = on;
 }
 
+void FakeNode::EmptySegments(bool on) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_emptySegments = on;
+}
+
 void FakeNode::WrongToggleOnce() {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_wrongToggle = true;
@@ -112,7 +117,9 @@ void FakeNode::OnFrame(const canbus::CanFrame& frame) {
 
 Payload FakeNode::Serve(const Payload& request) {
     namespace sdo = canopen::sdo;
-    const auto abort = [&](uint32_t code) { return sdo::Abort(m_object.first, m_object.second, code); };
+    const auto abort = [&](uint32_t code) {
+        return sdo::Abort(m_object.first, m_object.second, static_cast<canopen::SdoErrc>(code));
+    };
     const uint8_t ccs = request[0] >> 5;
     if (ccs == 2 || ccs == 1) {  // initiate upload or download
         m_object = {static_cast<uint16_t>(request[1] | request[2] << 8), request[3]};
@@ -150,6 +157,9 @@ Payload FakeNode::Serve(const Payload& request) {
             if (m_wrongToggle) {
                 m_wrongToggle = false;
                 toggle = !toggle;
+            }
+            if (m_emptySegments) {
+                return {static_cast<uint8_t>((toggle ? 0x10 : 0) | 7 << 1)};
             }
             const size_t left = m_data.size() - m_offset;
             size_t count = std::min<size_t>(7, left);

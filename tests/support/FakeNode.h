@@ -28,6 +28,7 @@ public:
     void IgnoreRequests(int count);                                 // the next `count` requests go unanswered
     void AbortOn(uint16_t index, uint8_t subIndex, uint32_t code);  // every access is aborted
     void ZeroLengthFinalSegment(bool on);                           // uploads end with a segment of no data
+    void EmptySegments(bool on);          // upload segments carry no data and are never the last
     void WrongToggleOnce();               // the next segment response has the wrong toggle
     void AnswerScanLate(uint16_t index);  // answers each request also as if it were for `index`
 
@@ -51,6 +52,7 @@ private:
     int m_ignore = 0;
     int m_abortsReceived = 0;
     bool m_zeroLengthFinal = false;
+    bool m_emptySegments = false;
     bool m_wrongToggle = false;
     int m_staleIndex = -1;
     // The transfer in progress.
