@@ -10,12 +10,21 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 extern char** environ;
 
 namespace {
+
+// AddressSanitizer reserves terabytes that a core would hold (it turns cores off itself): there
+// only the attached process is looked at.
+#ifdef __SANITIZE_ADDRESS__
+constexpr bool kCores = false;
+#else
+constexpr bool kCores = true;
+#endif
 
 std::string Gdb(const std::string& arguments) {
     const std::string command = "timeout -s KILL 10 gdb -nx -batch " + arguments + " 2>&1";
@@ -53,10 +62,11 @@ TEST(SharedLibraryInDebugger, AttachedAndInTheCoreNamedByItsRealPath) {
     char said[8] = {};
     const bool loaded = spawned == 0 && read(output[0], said, 7) == 7 && std::string(said) == "loaded\n";
     const std::string core = testing::TempDir() + "load_and_wait." + std::to_string(pid) + ".core";
+    const std::string dump = kCores ? " -ex 'generate-core-file " + core + "'" : "";
     const std::string attached =
-        loaded ? Gdb("-ex 'info sharedlibrary' -ex 'thread apply all bt' -ex 'generate-core-file " + core +
-                     "' -p " + std::to_string(pid))
-               : "";
+        loaded
+            ? Gdb("-ex 'info sharedlibrary' -ex 'thread apply all bt'" + dump + " -p " + std::to_string(pid))
+            : "";
     if (spawned == 0) {
         kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
@@ -64,13 +74,16 @@ TEST(SharedLibraryInDebugger, AttachedAndInTheCoreNamedByItsRealPath) {
     close(input[1]);
     close(output[0]);
     ASSERT_TRUE(loaded);
-    const std::string inCore = Gdb("-ex 'info sharedlibrary' -ex bt " + std::string(argv[0]) + " " + core);
-    std::remove(core.c_str());
+    std::vector<std::string> seen = {attached};
+    if (kCores) {
+        seen.push_back(Gdb("-ex 'info sharedlibrary' -ex bt " + std::string(argv[0]) + " " + core));
+        std::remove(core.c_str());
+    }
 
     char* real = realpath(TOLVIK_BENCH_LIBRARY, nullptr);
     const std::string library = real ? real : TOLVIK_BENCH_LIBRARY;
     std::free(real);
-    for (const std::string& text : {attached, inCore}) {
+    for (const std::string& text : seen) {
         EXPECT_NE(text.find(library), std::string::npos) << text;
         EXPECT_EQ(text.find("/proc/self/fd"), std::string::npos) << text;
         EXPECT_NE(text.find("#1 "), std::string::npos) << text;
