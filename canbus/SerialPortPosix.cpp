@@ -137,9 +137,14 @@ public:
 
     void Close() override {
         if (m_restore) {
-            // A terminal's close waits for its output to leave (up to 30 s on a serial driver):
-            // what the adapter has not taken is dropped first. Then the port is left as found.
-            ::tcflush(m_fd, TCIOFLUSH);
+            // A terminal's close waits for queued output to leave (up to 30 s on a serial
+            // driver), so what the bounded drain left queued is dropped first; only that, as a
+            // flush also drops the last bytes a pty's far side has not read yet. Then the port is
+            // left as found.
+            int pending = 0;
+            if (::ioctl(m_fd, TIOCOUTQ, &pending) != 0 || pending > 0) {
+                ::tcflush(m_fd, TCOFLUSH);
+            }
             ::ioctl(m_fd, TIOCNXCL);
             ::tcsetattr(m_fd, TCSANOW, &m_found);
             m_restore = false;
