@@ -16,7 +16,7 @@ public:
     virtual ~SerialPort() = default;
     // Opens `device` raw, 8N1 at 115200 (a USB adapter ignores the rate). False with a message.
     virtual bool Open(const std::string& device, std::string* error) = 0;
-    // Writes all of `bytes`; Busy when the port took nothing more for a second.
+    // Writes all of `bytes`; Busy when the port has not taken them all within a second.
     virtual WriteResult Write(const char* bytes, size_t count) = 0;
     // Waits up to `timeout` for bytes: the count read, 0 when none came in time or Interrupt
     // was called, -1 when the port is gone (unplugged, hung up).
@@ -25,6 +25,7 @@ public:
     virtual void Interrupt() = 0;
     // Waits until the bytes written have left (bounded).
     virtual void Drain() = 0;
+    // Drops what the port has not sent rather than wait for it.
     virtual void Close() = 0;
 };
 

@@ -1,4 +1,6 @@
 // Serial ports on POSIX systems: termios raw mode, poll() with a self-pipe to wake the reader.
+// Nothing blocks: the descriptor is non-blocking, every write has a deadline, and the close drops
+// what the adapter has not taken instead of waiting for it.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -7,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #include "canbus/SerialPort.h"
@@ -14,7 +17,7 @@
 namespace canbus {
 namespace {
 
-constexpr int kWriteTimeoutMs = 1000;
+constexpr std::chrono::milliseconds kWriteTimeout{1000};
 
 class PosixSerialPort final : public SerialPort {
 public:
@@ -25,12 +28,19 @@ public:
         if (m_fd < 0) {
             return Fail(device + ": " + std::strerror(errno), error);
         }
-        // Another program writing to the same adapter would garble both.
-        ::ioctl(m_fd, TIOCEXCL);
-        termios settings{};
-        if (::tcgetattr(m_fd, &settings) != 0) {
+        // Judged on what was opened, before any ioctl or byte: the path may have been swapped for
+        // any file or device since the scan saw it.
+        struct stat info {};
+        if (::fstat(m_fd, &info) != 0 || !S_ISCHR(info.st_mode)) {
+            return Fail(device + " is not a serial port: " + Kind(info.st_mode), error);
+        }
+        if (::tcgetattr(m_fd, &m_found) != 0) {
             return Fail(device + " is not a serial port: " + std::strerror(errno), error);
         }
+        m_restore = true;
+        // Another program writing to the same adapter would garble both.
+        ::ioctl(m_fd, TIOCEXCL);
+        termios settings = m_found;
         ::cfmakeraw(&settings);
         settings.c_cflag |= CLOCAL | CREAD;
         settings.c_cc[VMIN] = 0;
@@ -48,6 +58,9 @@ public:
     }
 
     WriteResult Write(const char* bytes, size_t count) override {
+        // One deadline for the whole write: an adapter that takes a byte now and then holds the
+        // caller no longer than one that takes nothing.
+        const auto deadline = std::chrono::steady_clock::now() + kWriteTimeout;
         while (count > 0) {
             const ssize_t n = ::write(m_fd, bytes, count);
             if (n > 0) {
@@ -61,8 +74,10 @@ public:
             if (n < 0 && errno != EAGAIN) {
                 return WriteResult::Gone;
             }
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
             pollfd out{m_fd, POLLOUT, 0};
-            const int ready = ::poll(&out, 1, kWriteTimeoutMs);
+            const int ready = left.count() > 0 ? ::poll(&out, 1, static_cast<int>(left.count())) : 0;
             if (ready == 0) {
                 return WriteResult::Busy;
             }
@@ -121,6 +136,19 @@ public:
     }
 
     void Close() override {
+        if (m_restore) {
+            // A terminal's close waits for queued output to leave (up to 30 s on a serial
+            // driver), so what the bounded drain left queued is dropped first; only that, as a
+            // flush also drops the last bytes a pty's far side has not read yet. Then the port is
+            // left as found.
+            int pending = 0;
+            if (::ioctl(m_fd, TIOCOUTQ, &pending) != 0 || pending > 0) {
+                ::tcflush(m_fd, TCOFLUSH);
+            }
+            ::ioctl(m_fd, TIOCNXCL);
+            ::tcsetattr(m_fd, TCSANOW, &m_found);
+            m_restore = false;
+        }
         for (int* fd : {&m_fd, &m_wake[0], &m_wake[1]}) {
             if (*fd >= 0) {
                 ::close(*fd);
@@ -130,6 +158,14 @@ public:
     }
 
 private:
+    // What a path that is no serial port named, for the reason.
+    static std::string Kind(mode_t mode) {
+        if (S_ISREG(mode)) {
+            return "a regular file";
+        }
+        return S_ISFIFO(mode) ? "a FIFO" : "not a character device";
+    }
+
     bool Fail(const std::string& message, std::string* error) {
         if (error) {
             *error = message;
@@ -140,6 +176,8 @@ private:
 
     int m_fd = -1;
     int m_wake[2] = {-1, -1};
+    termios m_found{};  // the settings the port had, restored at Close
+    bool m_restore = false;
 };
 
 }  // namespace

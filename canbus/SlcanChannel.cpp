@@ -124,7 +124,7 @@ bool SlcanChannel::Open(FrameSink& sink, std::string* error) {
     const int rateAnswer = gone ? 0 : Command(*rate, *intake, &gone);
     const int openAnswer = gone || rateAnswer < 0 ? 0 : Command("O\r", *intake, &gone);
     if (gone) {
-        return fail(m_device + ": the adapter went away while opening");
+        return fail(m_device + ": the adapter went away or stopped taking bytes while opening");
     }
     if (rateAnswer < 0) {
         return fail(m_device + ": the adapter refused the bit rate");

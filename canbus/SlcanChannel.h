@@ -41,10 +41,10 @@ public:
 
 private:
     class Intake;
-    // Clears the line before the opening's commands; false when the port is gone.
+    // Clears the line before the opening's commands; false when the port is gone or takes nothing.
     bool Flush();
     // Sends `command` and waits a short while for the adapter's answer: 1 an ack, -1 a BEL,
-    // 0 nothing in time (or the port is gone: `gone` set).
+    // 0 nothing in time (or the port is gone or took nothing within its write bound: `gone` set).
     int Command(const std::string& command, Intake& intake, bool* gone);
     void ReaderLoop();
 

@@ -9,13 +9,17 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 namespace canbus {
 namespace {
 
-constexpr int kSendTimeoutMs = 1000;
+constexpr std::chrono::milliseconds kSendTimeout{1000};
+// ENOBUFS comes from the interface's queue, which poll() does not watch: retried at this pace.
+constexpr int kFullQueueRetryMs = 5;
 
 void CloseDescriptor(int& fd) {
     if (fd >= 0) {
@@ -86,6 +90,7 @@ bool SocketCanChannel::Send(const CanFrame& frame) {
     if (m_socket < 0 || m_lost) {
         return false;
     }
+    const auto deadline = std::chrono::steady_clock::now() + kSendTimeout;
     for (;;) {
         if (::write(m_socket, &raw, sizeof raw) == static_cast<ssize_t>(sizeof raw)) {
             return true;
@@ -93,13 +98,23 @@ bool SocketCanChannel::Send(const CanFrame& frame) {
         if (errno == EINTR) {
             continue;
         }
-        // ENOBUFS: the interface's transmit queue is full; wait a bounded time for room.
+        // The socket's buffer or the interface's transmit queue is full: room is waited for
+        // until one deadline for the whole send.
         if (errno == EAGAIN || errno == ENOBUFS) {
-            pollfd out{m_socket, POLLOUT, 0};
-            if (::poll(&out, 1, kSendTimeoutMs) > 0) {
-                continue;
+            const bool queueFull = errno == ENOBUFS;
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0) {
+                return false;
             }
-            return false;
+            const int wait = static_cast<int>(left.count());
+            if (queueFull) {
+                ::poll(nullptr, 0, std::min(wait, kFullQueueRetryMs));
+            } else {
+                pollfd out{m_socket, POLLOUT, 0};
+                ::poll(&out, 1, wait);
+            }
+            continue;
         }
         if (errno == ENETDOWN || errno == ENODEV) {
             m_lost = true;

@@ -9,9 +9,14 @@
 #else
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <link.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
 
 #include "platform/LibrarySearch.h"
 #endif
@@ -72,9 +77,58 @@ std::string ExecutableDirectory() {
 
 #else
 
+namespace {
+
+// The name for the loader's list. The load goes through /proc/self/fd/N, which a debugger
+// attaching, or reading a core, resolves in its own process, where N may be a pipe it then blocks
+// on for ever. The checked file's real path names the same file for everyone while it still is
+// that file; otherwise the name ends in a slash, which opens nothing but a folder, so no reader
+// can block on it.
+std::string LoaderName(const std::string& path, int descriptor) {
+    char* real = realpath(path.c_str(), nullptr);
+    const std::string name = real ? real : path;
+    std::free(real);
+    struct stat loaded {};
+    struct stat named {};
+    const bool same = fstat(descriptor, &loaded) == 0 && stat(name.c_str(), &named) == 0 &&
+                      loaded.st_dev == named.st_dev && loaded.st_ino == named.st_ino;
+    return same ? name : name + "/";
+}
+
+struct Renaming {
+    link_map* map;
+    char* name;
+};
+
+// dl_iterate_phdr calls back with the loader's list locked, so no thread walking the list with
+// it reads the name while it is swapped.
+int SwapName(dl_phdr_info*, size_t, void* data) {
+    auto* renaming = static_cast<Renaming*>(data);
+    std::swap(renaming->map->l_name, renaming->name);
+    return 1;
+}
+
+// Names the library in the loader's list, if it still has the descriptor's name (one loaded
+// before keeps the name it has). The loader frees the name when it unloads the library, as it
+// does its own, so the name is allocated as the loader's are and the one replaced is freed.
+void Rename(void* library, const std::string& loadedAs, const std::string& name) {
+    link_map* map = nullptr;
+    if (dlinfo(library, RTLD_DI_LINKMAP, &map) != 0 || !map || !map->l_name || loadedAs != map->l_name) {
+        return;
+    }
+    Renaming renaming{map, strdup(name.c_str())};
+    if (renaming.name) {
+        dl_iterate_phdr(SwapName, &renaming);
+        std::free(renaming.name);
+    }
+}
+
+}  // namespace
+
 // The library is opened once, without blocking, and judged on its descriptor; the loader then maps
 // that very file through /proc/self/fd, so nothing put at the path in between (a FIFO would block
-// the loader's open forever) is ever opened by it. A name without a folder is searched for first.
+// the loader's open forever) is ever opened by it; the loader's list then names the file by its
+// real path. A name without a folder is searched for first.
 SharedLibrary OpenSharedLibrary(const std::string& path, std::string* error) {
     const std::string found = path.find('/') == std::string::npos ? FindLibrary(path) : path;
     if (found.empty()) {
@@ -111,6 +165,7 @@ SharedLibrary OpenSharedLibrary(const std::string& path, std::string* error) {
         }
         return nullptr;
     }
+    Rename(library, descriptor, LoaderName(found, kept));
     return SharedLibrary(library, SharedLibraryCloser{kept});
 }
 
