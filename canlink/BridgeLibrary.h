@@ -1,5 +1,6 @@
-// Run-time binding of the bridge library. Every call the tool makes on the bus goes through
-// Bridge(), never through a linked symbol, so the bench and the tool can share a test process.
+// Run-time binding of the bridge library. Every call the tool makes on the bus goes through a
+// bound BridgeLibrary, reached through the link's session, never through a linked symbol, so the
+// bench and the tool can share a test process.
 #pragma once
 
 #include <string>
