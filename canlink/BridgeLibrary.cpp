@@ -77,6 +77,8 @@ bool LoadBridgeLibrary(const std::string& path, std::string* error) {
         }
         return false;
     }
+    bound.TOLVIK_SetReasonProc =
+        reinterpret_cast<PFN_TOLVIK_SetReasonProc>(platform::FindSymbol(library, "TOLVIK_SetReasonProc"));
     Bridge() = bound;
     library.release();  // loaded for the rest of the process, as the binding promises
     return true;

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "canlink/AdapterExtension.h"
 #include "canlink/QuarnCANopen.h"
 
 namespace canlink {
@@ -13,8 +14,13 @@ struct BridgeLibrary {
 #define TOLVIK_BRIDGE_ENTRY(name, result, parameters, arguments) PFN_##name name = nullptr;
     CAN_OPERATIONS(TOLVIK_BRIDGE_ENTRY)
 #undef TOLVIK_BRIDGE_ENTRY
+    // Bound only when the library offers it (Tolvik's adapter library).
+    PFN_TOLVIK_SetReasonProc TOLVIK_SetReasonProc = nullptr;
 
     bool IsBound() const;
+    bool IsAdapterLibrary() const {
+        return TOLVIK_SetReasonProc != nullptr;
+    }
 };
 
 // The process's one binding. Bound once at start-up (or by a test) before any bus traffic; the
@@ -28,7 +34,8 @@ bool BridgeLibraryLoaded();
 // installed program's private library folder.
 std::string DefaultBridgeLibraryPath();
 
-// Loads the library and binds all twelve entry points into Bridge(). On failure Bridge() is left
+// Loads the library and binds all twelve entry points into Bridge(), and the adapter library's
+// extension when it is there. On failure Bridge() is left
 // unbound, the library is unloaded, and `error` names the library or the missing entry point.
 // A bound library stays loaded for the life of the process: its thread may still be winding down
 // when the dialog goes away.
