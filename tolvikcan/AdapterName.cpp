@@ -34,8 +34,9 @@ bool ParseOne(const std::string& entry, AdapterName* adapter, std::string* error
         return fail("unknown kind '" + kind + "' (socketcan or slcan)");
     }
     const auto comma = entry.find(',', colon + 1);
+    // Blanks before the option are no part of the device: " " names none.
     adapter->device =
-        entry.substr(colon + 1, comma == std::string::npos ? std::string::npos : comma - colon - 1);
+        Trim(entry.substr(colon + 1, comma == std::string::npos ? std::string::npos : comma - colon - 1));
     if (adapter->device.empty()) {
         return fail("no device");
     }

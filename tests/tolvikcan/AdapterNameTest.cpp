@@ -16,7 +16,7 @@ std::vector<AdapterName> Parse(const std::string& text) {
 }
 
 TEST(AdapterNameTest, ParsesKindsDevicesAndBitRates) {
-    const auto adapters = Parse(" socketcan:can0 ; slcan:/dev/ttyACM0,bitrate=250000;slcan:COM5;");
+    const auto adapters = Parse(" socketcan:can0 ; slcan:/dev/ttyACM0 ,bitrate=250000;slcan:COM5;");
     ASSERT_EQ(adapters.size(), 3u);
     EXPECT_EQ(adapters[0].kind, AdapterName::Kind::SocketCan);
     EXPECT_EQ(adapters[0].device, "can0");
@@ -32,7 +32,7 @@ TEST(AdapterNameTest, ParsesKindsDevicesAndBitRates) {
 }
 
 TEST(AdapterNameTest, MalformedNamesAreRefusedWithAReason) {
-    for (const char* text : {"can0", "vcan:can0", "slcan:", "slcan:COM5,speed=5",
+    for (const char* text : {"can0", "vcan:can0", "slcan:", "slcan: \t,bitrate=250000", "slcan:COM5,speed=5",
                              "slcan:COM5,bitrate=", "slcan:COM5,bitrate=100000", "slcan:COM5,bitrate=125000x",
                              "slcan:COM5,bitrate=800000", "socketcan:can0,bitrate=500000",
                              "slcan:COM5;slcan:COM5,bitrate=500000"}) {
