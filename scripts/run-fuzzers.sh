@@ -5,8 +5,9 @@
 #                                                            no TARGET: all of them)
 #
 # Inputs the fuzzers find go to BUILD_DIR/corpus/<target> (the seeds in tests/fuzz/corpus are
-# only read). A crashing or hanging input is left in BUILD_DIR/findings; keep each one in
-# tests/config/regressions/ so that config_tests replays it from then on.
+# only read). A crashing or hanging input is left in BUILD_DIR/findings; keep each one as a case
+# of its subsystem's unit tests (an XML input in tests/config/regressions/, which config_tests
+# replays) so that it is checked from then on.
 set -eu
 
 if [ $# -lt 1 ]; then
@@ -20,7 +21,8 @@ build=${2:-$root/build/fuzz}
 # target:seed folder:dictionary (none: -)
 fuzzers="fuzz_xml_parse_utf8:xml-parse:xml.dict fuzz_xml_parse_single_byte:xml-parse:xml.dict
 fuzz_xml_parse_shift_jis:xml-parse:xml.dict fuzz_xml_load:xml-load:xml.dict
-fuzz_registry_export:registry-export:- fuzz_cal_file:cal-file:- fuzz_scenario:scenario:-"
+fuzz_registry_export:registry-export:- fuzz_cal_file:cal-file:- fuzz_scenario:scenario:-
+fuzz_slcan_parser:slcan-parser:- fuzz_sdo_client:sdo-client:- fuzz_adapter_names:adapter-names:-"
 if [ $# -gt 2 ]; then
     shift 2
     chosen=""
