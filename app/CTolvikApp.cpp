@@ -1,8 +1,12 @@
 #include "app/CTolvikApp.h"
 
 #include <QMessageBox>
+#include <QSettings>
 
+#include "app/AdapterListing.h"
+#include "app/CAdapterChooser.h"
 #include "app/CTolvikDlg.h"
+#include "chooser/StartUp.h"
 #include "controls/MainWindow.h"
 #include "platform/MessageBox.h"
 
@@ -21,6 +25,12 @@ void ShowFatalBox(const char* caption, const char* text) {
 
 bool CTolvikApp::InitInstance() {
     platform::SetErrorMessageHandler(ShowFatalBox);
+    if (chooser::WantsAdapterChoice()) {
+        QSettings settings(QStringLiteral("Tolvik"), QStringLiteral("Tolvik"));
+        if (!CAdapterChooser::Run(ListAdapters, settings)) {
+            return false;  // Cancel ends Tolvik
+        }
+    }
     CTolvikDlg dlg;
     SetMainWindow(&dlg);
     dlg.DoModal();

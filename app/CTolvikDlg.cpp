@@ -1,6 +1,8 @@
 #include "app/CTolvikDlg.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -115,6 +117,12 @@ void CTolvikDlg::CreateControls() {
                 widget = bar;
                 break;
             }
+            case res::ControlKind::ComboBox:
+                widget = new QComboBox(this);
+                break;
+            case res::ControlKind::CheckBox:
+                widget = new QCheckBox(text, this);
+                break;
         }
         widget->setGeometry(
             res::MapDialogRect(QRect(control.x, control.y, control.width, control.height), baseUnits));

@@ -63,6 +63,8 @@ std::optional<std::string> BitrateCommand(int bitsPerSecond) {
             return "S1\r";
         case 50000:
             return "S2\r";
+        case 100000:
+            return "S3\r";
         case 125000:
             return "S4\r";
         case 250000:

@@ -16,7 +16,8 @@ namespace canbus::slcan {
 
 // "t1C8102\r" and the like.
 std::string EncodeFrame(const CanFrame& frame);
-// "S0\r" to "S8\r" for the rates with one meaning on every adapter; none for any other rate.
+// "S0\r" to "S8\r" for the rates with one meaning on every adapter (S3 is 100 kbit/s); none for
+// any other rate.
 std::optional<std::string> BitrateCommand(int bitsPerSecond);
 
 // What an adapter sends: frames, acknowledgements (CR alone, "z", "Z"), errors (BEL). A line

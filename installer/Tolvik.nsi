@@ -90,15 +90,14 @@ Section "Training bench (simulated bridge and remotes)" SecTraining
 SectionEnd
 
 ; The bridge library on USB-CAN adapters, in a folder of its own under its own name, so that it
-; never stands in for the vendor's library. Its shortcut names it to Tolvik.exe through
-; TOLVIK_BRIDGE_LIBRARY; the user names the adapter in TOLVIK_CAN_ADAPTER (README).
+; never stands in for the vendor's library. Its shortcut names it to Tolvik.exe, which then lets
+; the user choose the adapter (README).
 Section /o "CAN adapter library (USB-CAN adapters: slcan)" SecCan
   SetOutPath "$INSTDIR\CAN"
   File "/oname=tolvikcan.dll" "${CAN_DLL}"
   CreateDirectory "$SMPROGRAMS\${PRODUCT}"
-  CreateShortcut "$SMPROGRAMS\${PRODUCT}\${PRODUCT} (CAN adapter).lnk" "$SYSDIR\cmd.exe" \
-    '/c set "TOLVIK_BRIDGE_LIBRARY=$INSTDIR\CAN\tolvikcan.dll" && start "" "$INSTDIR\Tolvik.exe"' \
-    "$INSTDIR\Tolvik.exe" 0 SW_SHOWMINIMIZED
+  CreateShortcut "$SMPROGRAMS\${PRODUCT}\${PRODUCT} (CAN adapter).lnk" "$INSTDIR\Tolvik.exe" \
+    '--bridge-library "$INSTDIR\CAN\tolvikcan.dll"'
 SectionEnd
 
 Section "Uninstall"

@@ -14,6 +14,8 @@ enum class ControlKind {
     Edit,        // single-line edit
     ListBox,     // list box
     Progress,    // progress bar
+    ComboBox,    // drop-down list; its height is the dropped list's
+    CheckBox,    // check box that ticks itself
 };
 
 // Control styles that change how a control looks or behaves.

@@ -6,6 +6,7 @@ namespace res {
 // Dialog templates.
 constexpr int IDD_WAIT = 100;
 constexpr int IDD_TOLVIK = 102;
+constexpr int IDD_ADAPTER_CHOOSER = 104;
 
 // Controls of the main dialog; IDC_STATIC marks a control without identifier.
 constexpr int IDC_STATIC = -1;
@@ -30,6 +31,12 @@ constexpr int IDC_FIRMWARE = 1022;
 // Controls of the association wait dialog.
 constexpr int IDC_WAIT_PROGRESS = 200;
 constexpr int IDC_WAIT_TEXT = 1005;
+// Controls of the adapter chooser; Connect is the standard OK button (1).
+constexpr int IDC_ADAPTER_LIST = 1101;
+constexpr int IDC_ADAPTER_BITRATE = 1102;
+constexpr int IDC_ADAPTER_RATE_NOTE = 1103;
+constexpr int IDC_ADAPTER_REMEMBER = 1104;
+constexpr int IDC_ADAPTER_REFRESH = 1105;
 // The standard Cancel button; the Windows headers give the same number as a macro.
 #ifndef IDCANCEL
 constexpr int IDCANCEL = 2;

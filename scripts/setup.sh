@@ -5,7 +5,7 @@ set -euo pipefail
 
 TOLVIK_PACKAGES=(
   g++ cmake ninja-build pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev qt6-serialport-dev qt6-serialbus-dev
   libgtest-dev libgmock-dev libbenchmark-dev libtinyxml2-dev libpugixml-dev libfmt-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils imagemagick python3 python3-xlib fonts-dejavu-core fonts-dejavu-extra

@@ -6,7 +6,8 @@
 namespace tolvikcan {
 namespace {
 
-constexpr int kRates[] = {10000, 20000, 50000, 125000, 250000, 500000, 800000, 1000000};
+// The CANopen rates and 100 kbit/s, which slcan adapters offer (S3) and buses run at.
+constexpr int kRates[] = {10000, 20000, 50000, 100000, 125000, 250000, 500000, 800000, 1000000};
 
 std::string Trim(const std::string& text) {
     const auto first = text.find_first_not_of(" \t");
@@ -54,7 +55,7 @@ bool ParseOne(const std::string& entry, AdapterName* adapter, std::string* error
     if (status != std::errc() || end != value.data() + value.size() ||
         std::find(std::begin(kRates), std::end(kRates), rate) == std::end(kRates)) {
         return fail("bit rate '" + value +
-                    "' is not one of 10000, 20000, 50000, 125000, 250000, 500000, 800000, 1000000");
+                    "' is not one of 10000, 20000, 50000, 100000, 125000, 250000, 500000, 800000, 1000000");
     }
     if (adapter->kind == AdapterName::Kind::SocketCan) {
         return fail("a SocketCAN interface takes its bit rate from 'ip link set ... type can bitrate N'");

@@ -25,8 +25,8 @@ struct AdapterName {
 };
 
 // False with a message naming the entry for an unknown kind, an empty device, an unknown or
-// repeated option, a bit rate that is not a standard CANopen rate (or 800000 on slcan, which
-// adapters read differently), a bit rate on socketcan, or the same adapter named twice.
+// repeated option, a bit rate that is neither a standard CANopen rate nor 100000 (or 800000 on
+// slcan, which adapters read differently), a bit rate on socketcan, or the same adapter named twice.
 // Empty entries are skipped; an empty text names no adapter.
 bool ParseAdapterNames(const std::string& text, std::vector<AdapterName>* adapters, std::string* error);
 

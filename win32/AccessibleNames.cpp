@@ -211,6 +211,7 @@ void NameControls(HWND dialog, const res::DialogTemplate& layout) {
             case res::ControlKind::Picture:
             case res::ControlKind::Edit:
             case res::ControlKind::ListBox:
+            case res::ControlKind::ComboBox:
             case res::ControlKind::Progress:
                 SetWindowSubclass(
                     control, NamedControlProc, kSubclassId,

@@ -13,6 +13,7 @@ constexpr WORD kButtonAtom = 0x0080;
 constexpr WORD kEditAtom = 0x0081;
 constexpr WORD kStaticAtom = 0x0082;
 constexpr WORD kListBoxAtom = 0x0083;
+constexpr WORD kComboBoxAtom = 0x0085;
 
 class Writer {
 public:
@@ -86,6 +87,12 @@ DWORD ControlStyle(const res::DialogControl& control) {
             style |=
                 ((flags & res::kSmooth) ? PBS_SMOOTH : 0) | ((flags & res::kVertical) ? PBS_VERTICAL : 0);
             break;
+        case res::ControlKind::ComboBox:
+            style |= CBS_DROPDOWNLIST;
+            break;
+        case res::ControlKind::CheckBox:
+            style |= BS_AUTOCHECKBOX;
+            break;
     }
     return style;
 }
@@ -99,6 +106,7 @@ void WriteClass(Writer& out, res::ControlKind kind) {
         case res::ControlKind::GroupBox:
         case res::ControlKind::KeyButton:
         case res::ControlKind::PushButton:
+        case res::ControlKind::CheckBox:
             out.Ordinal(kButtonAtom);
             break;
         case res::ControlKind::Edit:
@@ -106,6 +114,9 @@ void WriteClass(Writer& out, res::ControlKind kind) {
             break;
         case res::ControlKind::ListBox:
             out.Ordinal(kListBoxAtom);
+            break;
+        case res::ControlKind::ComboBox:
+            out.Ordinal(kComboBoxAtom);
             break;
         case res::ControlKind::Progress:
             out.Text(PROGRESS_CLASSA);

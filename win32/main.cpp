@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "chooser/StartUp.h"
 #include "commandline/CommandLine.h"
+#include "win32/AdapterChooser.h"
 #include "win32/CTolvikDlg.h"
 
 using win32::CTolvikDlg;
@@ -52,8 +54,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof controls,
                                   ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
-    CTolvikDlg dialog;
-    dialog.DoModal();
+    // Cancel in the chooser ends Tolvik before the main dialog exists.
+    if (!chooser::WantsAdapterChoice() || win32::RunAdapterChooser()) {
+        CTolvikDlg dialog;
+        dialog.DoModal();
+    }
     if (SUCCEEDED(com)) {
         OleUninitialize();
     }

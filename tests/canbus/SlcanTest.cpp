@@ -44,7 +44,8 @@ TEST(SlcanTest, BitRatesHaveOneMeaningOnEveryAdapter) {
     EXPECT_EQ(canbus::slcan::BitrateCommand(125000), "S4\r");
     EXPECT_EQ(canbus::slcan::BitrateCommand(1000000), "S8\r");
     EXPECT_FALSE(canbus::slcan::BitrateCommand(800000)) << "S7 is 800k on some adapters, 750k on others";
-    EXPECT_FALSE(canbus::slcan::BitrateCommand(100000));
+    EXPECT_EQ(canbus::slcan::BitrateCommand(100000), "S3\r");
+    EXPECT_FALSE(canbus::slcan::BitrateCommand(83333)) << "no command of its own on most adapters";
 }
 
 TEST(SlcanTest, ParsesFramesWithCrOrCrlfAndOptionalTimestamps) {

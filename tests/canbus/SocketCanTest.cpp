@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "canbus/SocketCanChannel.h"
+#include "canbus/SocketCanState.h"
 
 namespace {
 
@@ -14,6 +15,12 @@ struct NoSink final : canbus::FrameSink {
 TEST(SocketCanTest, InterfaceLookupIsByNameOnly) {
     EXPECT_TRUE(canbus::NetworkInterfaceExists("lo"));
     EXPECT_FALSE(canbus::NetworkInterfaceExists("tolvikcan9"));
+    // The kernel's answer for an interface without CAN data: its link state, no rate.
+    const auto loopback = canbus::ReadInterfaceState("lo");
+    ASSERT_TRUE(loopback);
+    EXPECT_EQ(loopback->state, "up");
+    EXPECT_FALSE(loopback->bitrate);
+    EXPECT_FALSE(canbus::ReadInterfaceState("tolvikcan9"));
 }
 
 TEST(SocketCanTest, ChannelThatCannotOpenSaysWhyAndSendsNothing) {

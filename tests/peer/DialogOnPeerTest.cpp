@@ -7,15 +7,19 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
 #include <functional>
 #include <thread>
 
+#include "app/CAdapterChooser.h"
 #include "app/CHListBox.h"
 #include "app/CTolvikDlg.h"
 #include "art/Artwork.h"
+#include "chooser/StartUp.h"
 #include "controls/CSysColStatic.h"
 #include "controls/CWaitDialog.h"
 #include "controls/MainWindow.h"
@@ -23,6 +27,7 @@
 #include "res/Resource.h"
 #include "tests/peer/PeerLink.h"
 
+using qtui::CAdapterChooser;
 using qtui::CSysColStatic;
 using qtui::CTolvikDlg;
 using qtui::CWaitDialog;
@@ -205,6 +210,30 @@ TEST_F(PeerDialog, LinkComesUpAndTheSignalStrengthPdoIsSwitchedOn) {
     EXPECT_EQ(m_peer->Command("pdo 3c8 80"), "sent");
     EXPECT_TRUE(Eventually([&] { return Bar() == 0x80; }));
     EXPECT_EQ(Text(res::IDC_BATTERY), " OK ");
+}
+
+// The adapter library with no adapter named starts with the chooser; its Connect (Enter on the
+// remembered pty) brings the link up to the firmware verdict.
+TEST_F(PeerDialog, ChosenAdapterReachesTheFirmwareVerdict) {
+    StartPeer();
+    EXPECT_FALSE(chooser::WantsAdapterChoice()) << "a named adapter needs no chooser";
+    const std::string pty = m_peer->AdapterName().substr(std::string("slcan:").size());
+    NameAdapters("");
+    EXPECT_TRUE(chooser::WantsAdapterChoice());
+    QTemporaryDir folder;
+    QSettings settings(folder.filePath(QStringLiteral("Tolvik.conf")), QSettings::IniFormat);
+    settings.setValue(QStringLiteral("adapter"), QString::fromStdString("slcan:" + pty + ",bitrate=250000"));
+    QTimer::singleShot(0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
+    ASSERT_TRUE(CAdapterChooser::Run(
+        [&] {
+            return std::vector{chooser::SerialAdapter("/dev/ttyS0", "", ""),
+                               chooser::SerialAdapter(pty, "CAN peer", "Tolvik tests")};
+        },
+        settings));
+    Open();
+    EXPECT_TRUE(m_boxes.empty());
+    EXPECT_EQ(Lines().back(), "V4.2, compatible");
+    EXPECT_EQ(m_peer->WaitFor("h S"), "h S5") << "the remembered rate";
 }
 
 // --- the firmware verdict for every text length (revision 3.9: only "526-02" makes it compatible)

@@ -26,14 +26,14 @@ TEST(AdapterNameTest, ParsesKindsDevicesAndBitRates) {
     EXPECT_EQ(adapters[2].device, "COM5");
     EXPECT_EQ(adapters[2].bitrate, tolvikcan::kDefaultBitrate);
     EXPECT_TRUE(Parse("").empty());
-    for (int rate : {10000, 20000, 50000, 125000, 250000, 500000, 1000000}) {
+    for (int rate : {10000, 20000, 50000, 100000, 125000, 250000, 500000, 1000000}) {
         EXPECT_EQ(Parse("slcan:x,bitrate=" + std::to_string(rate))[0].bitrate, rate);
     }
 }
 
 TEST(AdapterNameTest, MalformedNamesAreRefusedWithAReason) {
     for (const char* text : {"can0", "vcan:can0", "slcan:", "slcan: \t,bitrate=250000", "slcan:COM5,speed=5",
-                             "slcan:COM5,bitrate=", "slcan:COM5,bitrate=100000", "slcan:COM5,bitrate=125000x",
+                             "slcan:COM5,bitrate=", "slcan:COM5,bitrate=83333", "slcan:COM5,bitrate=125000x",
                              "slcan:COM5,bitrate=800000", "socketcan:can0,bitrate=500000",
                              "slcan:COM5;slcan:COM5,bitrate=500000"}) {
         SCOPED_TRACE(text);
