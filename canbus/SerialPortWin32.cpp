@@ -114,13 +114,9 @@ public:
             m_waiting = false;
             DWORD ignored = 0;
             ::GetOverlappedResult(m_port, &m_wait, &ignored, FALSE);
-            // How the wait ended says little: Wine ends it as cancelled when bytes reach a pty,
-            // which has no modem lines to read, and a port that goes away ends it too. A read
-            // that returns at once tells: bytes, nothing yet, or the port is gone.
-            const int got = ReadQueued(buffer, capacity);
-            if (got != 0) {
-                return got;
-            }
+            // How the wait ended says little: Wine ends it as cancelled whenever a pty's state
+            // changes, as a pty has no modem lines to read. The queue tells: bytes, none yet
+            // (wait again), or a port that has gone.
         }
     }
 
