@@ -2,9 +2,9 @@
 # Runs a Windows test program under Wine against the CAN peer:
 #   wine-peer.sh [--window] <wine root> <wine64> <test program> [args...]
 # Starts the peer in a process group of its own, links COM5 of the program's Wine prefix to the
-# peer's pty and registers it, runs the test, checks that the adapter was opened, given the test's
-# key press and release and closed again, then ends the prefix's Wine processes and the peer's
-# group by its id. The program may drive the peer: lines it appends to $TOLVIK_PEER_COMMANDS go to
+# peer's pty and registers it, runs the test, checks that the adapter received the lines
+# $TOLVIK_PEER_EXPECT (default: opened, the test's key press and release, closed again), then ends
+# the prefix's Wine processes and the peer's group by its id. The program may drive the peer: lines it appends to $TOLVIK_PEER_COMMANDS go to
 # the peer's control input, and $TOLVIK_PEER_LOG holds everything the peer printed so far.
 # --window keeps the display (the caller runs it under xvfb-run); otherwise Wine gets none.
 set -eu
@@ -53,7 +53,7 @@ ln -sfn "$pty" "$WINEPREFIX/dosdevices/com5"
 
 status=0
 TOLVIK_CAN_ADAPTER=slcan:COM5 "$wine" "$program" "$@" || status=$?
-for line in O t1C8102 t1C8100 C; do
+for line in ${TOLVIK_PEER_EXPECT:-O t1C8102 t1C8100 C}; do
   if ! grep -qx "h $line" "$work/peer.out"; then
     echo "wine-peer.sh: \"$line\" did not reach the adapter through COM5" >&2
     status=1
