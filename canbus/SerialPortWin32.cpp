@@ -1,7 +1,8 @@
 // Serial ports on Windows: \\.\COMn with overlapped I/O, so that a write never waits behind a
-// pending read. A read waits for EV_RXCHAR with WaitCommEvent and then takes what ClearCommError
-// reports queued: both Windows and Wine complete that wait as soon as bytes arrive, whereas Wine
-// completes a waiting ReadFile only when its total timeout runs out.
+// pending read. Bytes are waited for with a one-byte read and no read timeouts, which Windows and
+// Wine both complete as soon as a byte comes; then what ClearCommError reports queued is read.
+// (Wine completes a read that is to return early, under COMMTIMEOUTS, only when its total timeout
+// runs out, and on a pty it ends a WaitCommEvent hundreds of times a second with nothing there.)
 #include <windows.h>
 
 #include <algorithm>
@@ -49,23 +50,19 @@ public:
         if (!::SetCommState(m_port, &dcb)) {
             return Fail(device + ": cannot set the line settings", error);
         }
-        // MAXDWORD, 0, 0: a read returns at once with what has arrived. Reads wait for bytes with
-        // WaitCommEvent instead, which Wine also completes as soon as they come.
+        // No read timeouts: a read completes once it has all the bytes it asked for, which both
+        // Windows and Wine do as soon as they come.
         COMMTIMEOUTS timeouts{};
-        timeouts.ReadIntervalTimeout = MAXDWORD;
         timeouts.WriteTotalTimeoutConstant = kWriteTimeoutMs;
         if (!::SetCommTimeouts(m_port, &timeouts)) {
             return Fail(device + ": cannot set the timeouts", error);
         }
-        if (!::SetCommMask(m_port, EV_RXCHAR)) {
-            return Fail(device + ": cannot wait for received bytes", error);
-        }
         ::PurgeComm(m_port, PURGE_RXCLEAR | PURGE_TXCLEAR);
         m_readDone = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
         m_writeDone = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        m_arrived = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        m_firstDone = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
         m_wake = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
-        if (!m_readDone || !m_writeDone || !m_arrived || !m_wake) {
+        if (!m_readDone || !m_writeDone || !m_firstDone || !m_wake) {
             return Fail("cannot create events", error);
         }
         return true;
@@ -87,37 +84,33 @@ public:
     }
 
     int Read(char* buffer, size_t capacity, std::chrono::milliseconds timeout) override {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        for (;;) {
+        // While the one-byte read is pending, every byte that comes goes to it first: the
+        // queue never holds bytes older than the one it will return.
+        if (!m_reading) {
             const int queued = Queued();
             if (queued != 0) {
                 return queued < 0 ? -1 : ReadQueued(buffer, std::min(static_cast<size_t>(queued), capacity));
             }
-            // The wait stays armed across reads; bytes that came just before it was armed raise
-            // no event, so the queue is looked at again once it is.
-            if (!m_waiting) {
-                if (!ArmWait()) {
-                    return -1;
-                }
-                continue;
+            if (!StartFirstRead()) {
+                return -1;
             }
-            const auto left =
-                std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-            if (left.count() <= 0) {
-                return 0;
-            }
-            const HANDLE waits[2] = {m_arrived, m_wake};
-            const DWORD which = ::WaitForMultipleObjects(2, waits, FALSE, static_cast<DWORD>(left.count()));
-            if (which != WAIT_OBJECT_0) {
-                return which == WAIT_FAILED ? -1 : 0;
-            }
-            m_waiting = false;
-            DWORD ignored = 0;
-            ::GetOverlappedResult(m_port, &m_wait, &ignored, FALSE);
-            // How the wait ended says little: Wine ends it as cancelled whenever a pty's state
-            // changes, as a pty has no modem lines to read. The queue tells: bytes, none yet
-            // (wait again), or a port that has gone.
         }
+        const HANDLE waits[2] = {m_firstDone, m_wake};
+        const DWORD which = ::WaitForMultipleObjects(2, waits, FALSE, static_cast<DWORD>(timeout.count()));
+        if (which != WAIT_OBJECT_0) {
+            return which == WAIT_FAILED ? -1 : 0;
+        }
+        m_reading = false;
+        // Without read timeouts the read ends without its byte only when the port has gone.
+        DWORD got = 0;
+        if (!::GetOverlappedResult(m_port, &m_firstRead, &got, FALSE) || got != 1) {
+            return -1;
+        }
+        buffer[0] = m_first;
+        const int rest = capacity > 1 ? Queued() : 0;
+        const int more =
+            rest > 0 ? ReadQueued(buffer + 1, std::min(static_cast<size_t>(rest), capacity - 1)) : 0;
+        return 1 + std::max(more, 0);
     }
 
     void Interrupt() override {
@@ -135,11 +128,11 @@ public:
 
     void Close() override {
         if (m_port != INVALID_HANDLE_VALUE) {
-            EndWait();
+            CancelFirstRead();
             ::CloseHandle(m_port);
             m_port = INVALID_HANDLE_VALUE;
         }
-        for (HANDLE* event : {&m_readDone, &m_writeDone, &m_arrived, &m_wake}) {
+        for (HANDLE* event : {&m_readDone, &m_writeDone, &m_firstDone, &m_wake}) {
             if (*event) {
                 ::CloseHandle(*event);
                 *event = nullptr;
@@ -186,30 +179,26 @@ private:
         return static_cast<int>(got);
     }
 
-    // Asks for m_arrived to be set when bytes come (or at once, when the port says so already).
-    bool ArmWait() {
-        m_wait = OVERLAPPED{};
-        m_wait.hEvent = m_arrived;
-        ::ResetEvent(m_arrived);
-        if (!::WaitCommEvent(m_port, &m_events, &m_wait) && ::GetLastError() != ERROR_IO_PENDING) {
+    // Starts the read of the next byte; m_firstDone is set once it has come (or the port has gone).
+    bool StartFirstRead() {
+        m_firstRead = OVERLAPPED{};
+        m_firstRead.hEvent = m_firstDone;
+        ::ResetEvent(m_firstDone);
+        if (!::ReadFile(m_port, &m_first, 1, nullptr, &m_firstRead) && ::GetLastError() != ERROR_IO_PENDING) {
             return false;
         }
-        m_waiting = true;
+        m_reading = true;
         return true;
     }
 
-    // Ends an armed wait before its OVERLAPPED goes: clearing the mask completes it, the
-    // cancellation covers a driver that does not.
-    void EndWait() {
-        if (!m_waiting) {
+    // Ends a pending one-byte read before its OVERLAPPED goes (bounded, like every wait here).
+    void CancelFirstRead() {
+        if (!m_reading) {
             return;
         }
-        ::SetCommMask(m_port, 0);
-        if (::WaitForSingleObject(m_arrived, kWriteTimeoutMs) != WAIT_OBJECT_0) {
-            ::CancelIoEx(m_port, &m_wait);
-            ::WaitForSingleObject(m_arrived, kWriteTimeoutMs);
-        }
-        m_waiting = false;
+        ::CancelIoEx(m_port, &m_firstRead);
+        ::WaitForSingleObject(m_firstDone, kWriteTimeoutMs);
+        m_reading = false;
     }
 
     bool Fail(const std::string& message, std::string* error) {
@@ -223,11 +212,11 @@ private:
     HANDLE m_port = INVALID_HANDLE_VALUE;
     HANDLE m_readDone = nullptr;
     HANDLE m_writeDone = nullptr;
-    HANDLE m_arrived = nullptr;
+    HANDLE m_firstDone = nullptr;
     HANDLE m_wake = nullptr;
-    OVERLAPPED m_wait{};  // the armed WaitCommEvent, kept across reads
-    DWORD m_events = 0;
-    bool m_waiting = false;
+    OVERLAPPED m_firstRead{};  // the one-byte read, pending across Read calls until a byte comes
+    char m_first = 0;
+    bool m_reading = false;
 };
 
 }  // namespace
