@@ -79,6 +79,9 @@ int Library::CAN_EnumerateBridges(CAN_BRIDGE_INFO* bridges, int capacity) {
             lines.push_back("Adapter name not understood: " + error);
             return CAN_SCAN_FAILED;
         }
+        if (named.empty()) {
+            lines.push_back("No CAN adapter named; name one with --adapter or TOLVIK_CAN_ADAPTER");
+        }
         const std::vector<BridgeIdentity> identities = BridgeIdentities(named);
         std::vector<Bridge> found;
         for (size_t i = 0; i < named.size(); ++i) {

@@ -1,6 +1,10 @@
 // The real Qt dialog, offscreen, on the adapter library and the peer: what the user sees for each
 // outcome of the start-up, the firmware verdict, the signal-strength set-up, remote events, the
 // virtual remote and the association with its four endings.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +26,7 @@
 #include "platform/Clock.h"
 #include "res/Resource.h"
 #include "tests/peer/PeerLink.h"
+#include "tests/support/LookupFiles.h"
 
 using qtui::CSysColStatic;
 using qtui::CTolvikDlg;
@@ -85,13 +90,14 @@ protected:
         }
         return lines;
     }
-    // The lines from the bridge's choice on: the lookup of the bridge's MAC (no host application
+    // The lines from the adapter's choice on: the lookup of the bridge's MAC (no host application
     // installed here) writes its own lines first.
     std::vector<std::string> LinkLines() const {
         const std::vector<std::string> lines = Lines();
-        const auto first = std::find(lines.begin(), lines.end(), "1 bridge found");
+        const auto first = std::find(lines.begin(), lines.end(), Using());
         return {first == lines.end() ? lines.begin() : first, lines.end()};
     }
+    std::string Using() const { return "Using adapter " + m_peer->AdapterName(); }
     // Pumps the dialog's events until `done` or the timeout.
     static bool Eventually(const std::function<bool()>& done, std::chrono::milliseconds timeout = 3s) {
         const auto end = std::chrono::steady_clock::now() + timeout;
@@ -136,49 +142,159 @@ protected:
     std::unique_ptr<CTolvikDlg> m_dlg;
 };
 
-// --- the outcomes of the start-up that frames can produce
+// --- the outcomes of the start-up that frames can produce, each with its reason in the log
 
-TEST_F(PeerDialog, NoAdapterNamedMeansNoBridges) {
-    NameAdapters("");
-    Open();
-    EXPECT_EQ(m_boxes, std::vector<std::string>{"No bridges found on the local network"});
-    EXPECT_EQ(Lines().back(), "Bridge connect failed");
+// In expected lines "{a}" stands for the peer's adapter name.
+struct Failure {
+    const char* name;
+    const char* named;  // the adapters named; null: the peer's pty
+    PeerOptions options;
+    const char* fault;  // a command to the peer first; null: none
+    bool portHeld;      // another program holds the port's lock
+    const char* box;
+    std::vector<std::string> tail;  // the log's last lines
+};
+
+void PrintTo(const Failure& failure, std::ostream* out) {
+    *out << failure.name;
 }
 
-TEST_F(PeerDialog, NamedAdapterThatDoesNotExistIsNoBridge) {
-    NameAdapters("slcan:/dev/tolvik-no-such-adapter");
+class StartUpFailure : public PeerDialog, public testing::WithParamInterface<Failure> {};
+
+TEST_P(StartUpFailure, ReasonComesRightBeforeTheBox) {
+    const Failure& row = GetParam();
+    int held = -1;
+    std::string adapter;
+    if (row.named) {
+        NameAdapters(row.named);
+    } else {
+        StartPeer(row.options);
+        adapter = m_peer->AdapterName();
+        if (row.fault) {
+            ASSERT_EQ(m_peer->Command(row.fault), "ok");
+        }
+        if (row.portHeld) {
+            held = open(m_peer->Pty().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+            ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
+        }
+    }
     Open();
-    EXPECT_EQ(m_boxes, std::vector<std::string>{"No bridges found on the local network"});
+    if (held >= 0) {
+        close(held);
+    }
+    EXPECT_EQ(m_boxes, std::vector<std::string>{row.box});
+    std::vector<std::string> expected = row.tail;
+    for (std::string& line : expected) {
+        for (size_t at; (at = line.find("{a}")) != std::string::npos;) {
+            line.replace(at, 3, adapter);
+        }
+    }
+    const std::vector<std::string> lines = Lines();
+    ASSERT_GE(lines.size(), expected.size());
+    EXPECT_EQ(
+        std::vector<std::string>(lines.end() - static_cast<std::ptrdiff_t>(expected.size()), lines.end()),
+        expected);
 }
 
-TEST_F(PeerDialog, MalformedAdapterNameIsAScanError) {
-    NameAdapters("slcan");
-    Open();
-    EXPECT_EQ(m_boxes, std::vector<std::string>{"Error scanning for bridges"});
-}
+const char kNoBridges[] = "No bridges found on the local network";
+const char kCannotConnect[] = "Error connecting. Maximum connections exceeded.";
+const char kFailed[] = "Bridge connect failed";
 
-TEST_F(PeerDialog, AdapterThatCannotOpenIsAConnectionError) {
+INSTANTIATE_TEST_SUITE_P(
+    Reasons, StartUpFailure,
+    testing::Values(
+        Failure{"NoAdapterNamed",
+                "",
+                {},
+                nullptr,
+                false,
+                kNoBridges,
+                {"No CAN adapter named; name one with --adapter or TOLVIK_CAN_ADAPTER", kFailed}},
+        Failure{"AbsentAdapter",
+                "slcan:/dev/tolvik-no-such-adapter",
+                {},
+                nullptr,
+                false,
+                kNoBridges,
+                {"slcan:/dev/tolvik-no-such-adapter: no serial port of that name; check that the adapter is "
+                 "plugged in and the name is right",
+                 kFailed}},
+        Failure{"MalformedName",
+                "slcan",
+                {},
+                nullptr,
+                false,
+                "Error scanning for bridges",
+                {"Adapter name not understood: adapter 'slcan': expected KIND:DEVICE, for example "
+                 "slcan:/dev/ttyACM0, slcan:COM5 or socketcan:can0",
+                 kFailed}},
+        Failure{"PortInUse",
+                nullptr,
+                {},
+                nullptr,
+                true,
+                kCannotConnect,
+                {"Using adapter {a}",
+                 "{a}: the port is in use by another program; close that program or choose another adapter",
+                 kFailed}},
+        Failure{"BitRateRefused",
+                nullptr,
+                {},
+                "fault refuse-bitrate on",
+                false,
+                kCannotConnect,
+                {"Using adapter {a}",
+                 "{a}: the adapter refused the bit rate of 125 kbit/s; name one it offers with bitrate=N",
+                 kFailed}},
+        Failure{"OpenRefused",
+                nullptr,
+                {},
+                "fault refuse-open on",
+                false,
+                kCannotConnect,
+                {"Using adapter {a}",
+                 "{a}: the adapter refused to open the CAN channel (another program may hold it, or it is in "
+                 "an error state); unplug it, plug it in again and retry",
+                 kFailed}},
+        Failure{
+            "EmptyBus",
+            nullptr,
+            {.nodes = "none"},
+            nullptr,
+            false,
+            "Scan completed OK. No nodes found.",
+            {"Using adapter {a}", "Connected to CAN",
+             "No node answered the scan; check the bus cable, its termination and the bit rate", kFailed}},
+        Failure{
+            "NoBaseRemote",
+            nullptr,
+            {.nodes = "73"},
+            nullptr,
+            false,
+            "Scan completed OK. No base remote found.",
+            {"Using adapter {a}", "Connected to CAN",
+             "Nodes that answered the scan: 73; the base remote (node 72) is not among them, check its cable "
+             "and power",
+             kFailed}}),
+    testing::PrintToStringParamName());
+
+// The host application's installation names its Ethernet bridge's MAC; the chosen adapter is
+// still the bridge, after the lookup's own lines.
+TEST_F(PeerDialog, AdapterIsTheBridgeBesideTheHostApplication) {
+    TempFolder folder;
+    folder.Write("vistrel/cfg/" + HostName() + ".1", "[Hardware]\nMACADDRESS = 00-11-22-33-44-55\n");
+    const ExportKey installed = {"SOFTWARE\\Quarn Corporation\\Install Data\\Vistrel",
+                                 {{"TargetDir", folder.Path() + "\\vistrel"}}};
+    ScopedRegistry registry(
+        folder.Write("hklm.reg", RegistryExport(ExportForm::Unicode, {installed})).c_str());
     StartPeer();
-    ASSERT_EQ(m_peer->Command("fault refuse-open on"), "ok");
     Open();
-    EXPECT_EQ(m_boxes, std::vector<std::string>{"Error connecting. Maximum connections exceeded."});
-    EXPECT_EQ(LinkLines(), (std::vector<std::string>{"1 bridge found", "Bridge connect failed"}));
-}
-
-TEST_F(PeerDialog, EmptyBusHasNoNodes) {
-    StartPeer({.nodes = "none"});
-    Open();
-    EXPECT_EQ(m_boxes, std::vector<std::string>{"Scan completed OK. No nodes found."});
-    EXPECT_EQ(LinkLines(),
-              (std::vector<std::string>{"1 bridge found", "Connected to CAN", "Bridge connect failed"}));
-}
-
-TEST_F(PeerDialog, BusWithoutTheBaseRemote) {
-    StartPeer({.nodes = "73"});
-    Open();
-    EXPECT_EQ(m_boxes, std::vector<std::string>{"Scan completed OK. No base remote found."});
-    EXPECT_EQ(LinkLines(),
-              (std::vector<std::string>{"1 bridge found", "Connected to CAN", "Bridge connect failed"}));
+    EXPECT_TRUE(m_boxes.empty()) << m_boxes.front();
+    const std::vector<std::string> lines = Lines();
+    const auto found = std::find(lines.begin(), lines.end(), "MAC found in CAL file");
+    ASSERT_NE(found, lines.end());
+    EXPECT_EQ(*(found + 1), "Using adapter " + m_peer->AdapterName());
+    EXPECT_EQ(lines.back(), "V4.2, compatible");
 }
 
 TEST_F(PeerDialog, LinkComesUpAndTheSignalStrengthPdoIsSwitchedOn) {
@@ -187,7 +303,7 @@ TEST_F(PeerDialog, LinkComesUpAndTheSignalStrengthPdoIsSwitchedOn) {
     EXPECT_TRUE(m_boxes.empty());
     const std::vector<std::string> lines = LinkLines();
     ASSERT_GE(lines.size(), 3u);
-    EXPECT_EQ(lines[0], "1 bridge found");
+    EXPECT_EQ(lines[0], Using());
     EXPECT_EQ(lines[1], "Connected to CAN");
     EXPECT_EQ(lines.back(), "V4.2, compatible");
     EXPECT_TRUE(m_dlg->GetDlgItem(res::IDC_ASSOCIATE)->isEnabled());
@@ -219,7 +335,7 @@ TEST_P(FirmwareText, VerdictFromTheWholeText) {
     Open();
     // The tail "526-02" ends the longer texts; beyond the program's 100 bytes it is cut off.
     const bool hasTail = length >= 6 && length <= 100;
-    std::vector<std::string> expected = {"1 bridge found", "Connected to CAN"};
+    std::vector<std::string> expected = {Using(), "Connected to CAN"};
     if (hasTail) {
         expected.push_back("Found 3817-5526-02 FW");
     }
@@ -303,6 +419,12 @@ TEST_F(PeerDialog, AdapterUnpluggedMidSessionMakesTheVirtualRemoteSayItFailed) {
     Open();
     ASSERT_TRUE(m_boxes.empty());
     ASSERT_EQ(m_peer->Command("hangup"), "ok");
+    // Said once, as it happens, before any key is pressed.
+    const std::string lost =
+        m_peer->AdapterName() +
+        ": the link to the adapter was lost (unplugged, hung up or a read error); nothing "
+        "reaches the bus until Tolvik is started again";
+    EXPECT_TRUE(Eventually([&] { return LastLineIs(lost); }));
     const size_t lines = Lines().size();
     QTest::mouseClick(m_dlg->GetDlgItem(res::IDC_KEY_SPOT), Qt::LeftButton);
     EXPECT_TRUE(Eventually([&] { return m_boxes.size() == 2; }));
