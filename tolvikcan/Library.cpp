@@ -19,9 +19,14 @@ bool ValidObject(int node, int index, int subIndex) {
 // What a technician checks when a named adapter is not there.
 std::string AbsentReason(const AdapterName& adapter) {
     if (adapter.kind == AdapterName::Kind::SocketCan) {
+#ifndef __linux__
+        return adapter.Name() +
+               ": SocketCAN interfaces exist only on Linux; name the adapter's serial port (slcan:)";
+#else
         return adapter.Name() +
                ": no such network interface; check that the adapter is plugged in and its driver "
                "loaded ('ip link' lists the interfaces)";
+#endif
     }
     return adapter.Name() +
            ": no serial port of that name; check that the adapter is plugged in and the "

@@ -131,10 +131,12 @@ TEST_F(LibraryTest, NamedAdaptersThatExistBecomeBridgesInOrder) {
     EXPECT_EQ(0, std::memcmp(bridges[1].ipAddress, ids[1].ip.data(), 4));
     EXPECT_EQ(Enumerate("socketcan:can0;slcan:ttyACM0", bridges, 1), 1);
     EXPECT_EQ(Enumerate("bogus", bridges, 127), -1);
-    ASSERT_EQ(reports.size(), 3u) << "each absent adapter, then the name not understood";
-    EXPECT_EQ(reports[0].rfind("slcan:ttyUSB9: no serial port", 0), 0u) << reports[0];
+    ASSERT_EQ(reports.size(), 5u) << "none named twice, each absent adapter, then the name not understood";
+    EXPECT_EQ(reports[0].rfind("No CAN adapter named", 0), 0u) << reports[0];
     EXPECT_EQ(reports[1], reports[0]);
-    EXPECT_EQ(reports[2].rfind("Adapter name not understood: adapter 'bogus'", 0), 0u) << reports[2];
+    EXPECT_EQ(reports[2].rfind("slcan:ttyUSB9: no serial port", 0), 0u) << reports[2];
+    EXPECT_EQ(reports[3], reports[2]);
+    EXPECT_EQ(reports[4].rfind("Adapter name not understood: adapter 'bogus'", 0), 0u) << reports[4];
     EXPECT_EQ(Enumerate("slcan:ttyACM0", nullptr, 127), -1);
     EXPECT_TRUE(opened.empty()) << "enumerating opens nothing";
 }
