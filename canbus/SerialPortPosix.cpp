@@ -3,6 +3,7 @@
 // what the adapter has not taken instead of waiting for it.
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -11,6 +12,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <string>
 
 #include "canbus/SerialPort.h"
 
@@ -18,6 +20,26 @@ namespace canbus {
 namespace {
 
 constexpr std::chrono::milliseconds kWriteTimeout{1000};
+constexpr const char* kInUse =
+    "the port is in use by another program; close that program or choose another adapter";
+
+// Why `device` did not open, as a technician can act on it.
+std::string OpenReason(const std::string& device, int error) {
+    switch (error) {
+        case EBUSY:
+            return kInUse;
+        case EACCES:
+        case EPERM:
+            return "no permission to open " + device +
+                   "; add the user to the 'dialout' group (sudo usermod -aG dialout $USER) and log in again";
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:
+            return "the port is gone; check that the adapter is plugged in";
+        default:
+            return std::string("cannot open it: ") + std::strerror(error);
+    }
+}
 
 class PosixSerialPort final : public SerialPort {
 public:
@@ -26,19 +48,23 @@ public:
     bool Open(const std::string& device, std::string* error) override {
         m_fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (m_fd < 0) {
-            return Fail(device + ": " + std::strerror(errno), error);
+            return Fail(OpenReason(device, errno), error);
         }
         // Judged on what was opened, before any ioctl or byte: the path may have been swapped for
         // any file or device since the scan saw it.
         struct stat info {};
         if (::fstat(m_fd, &info) != 0 || !S_ISCHR(info.st_mode)) {
-            return Fail(device + " is not a serial port: " + Kind(info.st_mode), error);
+            return Fail("it is not a serial port: " + Kind(info.st_mode), error);
         }
         if (::tcgetattr(m_fd, &m_found) != 0) {
-            return Fail(device + " is not a serial port: " + std::strerror(errno), error);
+            return Fail(std::string("it is not a serial port: ") + std::strerror(errno), error);
+        }
+        // Another program writing to the same adapter would garble both. Serial tools take the
+        // advisory lock; the exclusive mode keeps out those that do not (but not root).
+        if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+            return Fail(kInUse, error);
         }
         m_restore = true;
-        // Another program writing to the same adapter would garble both.
         ::ioctl(m_fd, TIOCEXCL);
         termios settings = m_found;
         ::cfmakeraw(&settings);
@@ -48,7 +74,7 @@ public:
         ::cfsetispeed(&settings, B115200);
         ::cfsetospeed(&settings, B115200);
         if (::tcsetattr(m_fd, TCSANOW, &settings) != 0) {
-            return Fail(device + ": " + std::strerror(errno), error);
+            return Fail(std::string("cannot set the line settings: ") + std::strerror(errno), error);
         }
         ::tcflush(m_fd, TCIOFLUSH);
         if (::pipe2(m_wake, O_NONBLOCK | O_CLOEXEC) != 0) {

@@ -15,6 +15,20 @@ namespace {
 
 constexpr DWORD kWriteTimeoutMs = 1000;
 
+// Why a port did not open, as a technician can act on it.
+std::string OpenReason(DWORD error) {
+    switch (error) {
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+            return "the port is in use by another program; close that program or choose another adapter";
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+            return "the port is gone; check that the adapter is plugged in";
+        default:
+            return "cannot open it (error " + std::to_string(error) + ")";
+    }
+}
+
 // "COM5" becomes "\\.\COM5", which also reaches COM10 and above; a name given that way is kept.
 std::string DevicePath(const std::string& device) {
     return device.rfind("\\\\.\\", 0) == 0 ? device : "\\\\.\\" + device;
@@ -28,12 +42,12 @@ public:
         m_port = ::CreateFileA(DevicePath(device).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
         if (m_port == INVALID_HANDLE_VALUE) {
-            return Fail(device + ": cannot open (error " + std::to_string(::GetLastError()) + ")", error);
+            return Fail(OpenReason(::GetLastError()), error);
         }
         DCB dcb{};
         dcb.DCBlength = sizeof dcb;
         if (!::GetCommState(m_port, &dcb)) {
-            return Fail(device + " is not a serial port", error);
+            return Fail("it is not a serial port", error);
         }
         dcb.BaudRate = CBR_115200;
         dcb.ByteSize = 8;
@@ -48,14 +62,14 @@ public:
         dcb.fOutX = FALSE;
         dcb.fInX = FALSE;
         if (!::SetCommState(m_port, &dcb)) {
-            return Fail(device + ": cannot set the line settings", error);
+            return Fail("cannot set the line settings", error);
         }
         // No read timeouts: a read completes once it has all the bytes it asked for, which both
         // Windows and Wine do as soon as they come.
         COMMTIMEOUTS timeouts{};
         timeouts.WriteTotalTimeoutConstant = kWriteTimeoutMs;
         if (!::SetCommTimeouts(m_port, &timeouts)) {
-            return Fail(device + ": cannot set the timeouts", error);
+            return Fail("cannot set the timeouts", error);
         }
         ::PurgeComm(m_port, PURGE_RXCLEAR | PURGE_TXCLEAR);
         m_readDone = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);

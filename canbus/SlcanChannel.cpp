@@ -124,13 +124,18 @@ bool SlcanChannel::Open(FrameSink& sink, std::string* error) {
     const int rateAnswer = gone ? 0 : Command(*rate, *intake, &gone);
     const int openAnswer = gone || rateAnswer < 0 ? 0 : Command("O\r", *intake, &gone);
     if (gone) {
-        return fail(m_device + ": the adapter went away or stopped taking bytes while opening");
+        return fail(
+            "the adapter went away or stopped taking bytes while opening; check its cable and plug it in "
+            "again");
     }
     if (rateAnswer < 0) {
-        return fail(m_device + ": the adapter refused the bit rate");
+        return fail("the adapter refused the bit rate of " + std::to_string(m_bitsPerSecond / 1000) +
+                    " kbit/s; name one it offers with bitrate=N");
     }
     if (openAnswer < 0) {
-        return fail(m_device + ": the adapter refused to open the CAN channel");
+        return fail(
+            "the adapter refused to open the CAN channel (another program may hold it, or it is in an "
+            "error state); unplug it, plug it in again and retry");
     }
     m_acks = rateAnswer > 0 || openAnswer > 0 ? Acks::CarriageReturn : Acks::None;
     intake->sink = &sink;

@@ -36,40 +36,49 @@ SocketCanChannel::~SocketCanChannel() {
 
 bool SocketCanChannel::Open(FrameSink& sink, std::string* error) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    const auto fail = [&](const std::string& what) {
+    const auto fail = [&](const std::string& why) {
         if (error) {
-            *error = m_interface + ": " + what + ": " + std::strerror(errno);
+            *error = why;
         }
         CloseDescriptor(m_socket);
         CloseDescriptor(m_wake[0]);
         CloseDescriptor(m_wake[1]);
         return false;
     };
+    const auto failWithErrno = [&](const std::string& what) {
+        return fail(what + ": " + std::strerror(errno));
+    };
     if (m_reader.joinable()) {
-        errno = EBUSY;
         return fail("already open");
     }
     if (m_interface.size() >= IFNAMSIZ) {
-        errno = ENAMETOOLONG;
-        return fail("interface name");
+        return fail("'" + m_interface + "' is longer than an interface name may be (" +
+                    std::to_string(IFNAMSIZ - 1) + " characters)");
     }
     m_socket = ::socket(PF_CAN, SOCK_RAW | SOCK_CLOEXEC | SOCK_NONBLOCK, CAN_RAW);
     if (m_socket < 0) {
-        return fail("no CAN socket (is the kernel's CAN support loaded?)");
+        return failWithErrno(
+            "cannot reach " + m_interface +
+            ": no CAN sockets on this system (load the kernel's CAN support: modprobe can-raw)");
     }
     ifreq request{};
     std::memcpy(request.ifr_name, m_interface.c_str(), m_interface.size() + 1);
+    if (::ioctl(m_socket, SIOCGIFFLAGS, &request) == 0 && !(request.ifr_flags & IFF_UP)) {
+        // A down interface takes the bind and then carries nothing.
+        return fail("interface " + m_interface + " is down; bring it up with 'ip link set " + m_interface +
+                    " up type can bitrate 125000'");
+    }
     if (::ioctl(m_socket, SIOCGIFINDEX, &request) != 0) {
-        return fail("no such interface");
+        return failWithErrno("no interface " + m_interface + " ('ip link' lists the interfaces)");
     }
     sockaddr_can address{};
     address.can_family = AF_CAN;
     address.can_ifindex = request.ifr_ifindex;
     if (::bind(m_socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        return fail("bind");
+        return failWithErrno("cannot use interface " + m_interface + " (is it a CAN interface?)");
     }
     if (::pipe2(m_wake, O_NONBLOCK | O_CLOEXEC) != 0) {
-        return fail("pipe");
+        return failWithErrno("pipe");
     }
     m_sink = &sink;
     m_stopping = false;

@@ -7,6 +7,7 @@
 
 #include <fmt/format.h>
 
+#include "canlink/AdapterReasons.h"
 #include "canlink/BridgeLibrary.h"
 #include "canlink/DefaultBridge.h"
 #include "canlink/LinkSession.h"
@@ -30,9 +31,14 @@ void Fail(StatusSink& status, LinkSession& link, const char* text, MessageIcon i
     status.ShowMessageBox(text, icon);
 }
 
-// Index of the chosen bridge, or -1.
+// Index of the chosen bridge, or -1. The adapter library's bridges are the adapters the user
+// chose, present ones in the order named: the first is the one, whatever MAC the host
+// application's configuration names, and the library says which it uses.
 int ChooseBridge(StatusSink& status, const CAN_BRIDGE_INFO* bridges, int count, bool macFound,
-                 const uint8_t* mac) {
+                 const uint8_t* mac, bool adapterLibrary) {
+    if (adapterLibrary) {
+        return 0;
+    }
     if (macFound) {
         for (int i = 0; i < count; ++i) {
             if (std::memcmp(bridges[i].macAddress, mac, 6) == 0) {
@@ -54,21 +60,38 @@ int ChooseBridge(StatusSink& status, const CAN_BRIDGE_INFO* bridges, int count, 
     return -1;
 }
 
+// Before the box of a scan without the base remote, on an adapter: who did answer.
+std::string AnsweredNodes(const uint8_t* nodes) {
+    std::string answered;
+    for (int node = 1; node < CAN_NODE_TABLE_SIZE; ++node) {
+        if (nodes[node] == CAN_NODE_PRESENT) {
+            answered += (answered.empty() ? "" : ", ") + std::to_string(node);
+        }
+    }
+    if (answered.empty()) {
+        return "No node answered the scan; check the bus cable, its termination and the bit rate";
+    }
+    return fmt::format(
+        "Nodes that answered the scan: {}; the base remote (node {}) is not among them, "
+        "check its cable and power",
+        answered, kBaseRemoteNode);
+}
+
 // Node table valid: false (with the box shown) when the base remote is missing.
 bool CheckNodes(StatusSink& status, LinkSession& link, const uint8_t* nodes) {
     int present = 0;
     for (int node = 1; node < CAN_NODE_TABLE_SIZE; ++node) {
         present += nodes[node] == CAN_NODE_PRESENT;
     }
-    if (present == 0) {
-        Fail(status, link, "Scan completed OK. No nodes found.");
-        return false;
+    if (present > 0 && nodes[kBaseRemoteNode] == CAN_NODE_PRESENT) {
+        return true;
     }
-    if (nodes[kBaseRemoteNode] != CAN_NODE_PRESENT) {
-        Fail(status, link, "Scan completed OK. No base remote found.");
-        return false;
+    if (link.Library().IsAdapterLibrary()) {
+        status.AddStatusLine(AnsweredNodes(nodes));
     }
-    return true;
+    Fail(status, link,
+         present == 0 ? "Scan completed OK. No nodes found." : "Scan completed OK. No base remote found.");
+    return false;
 }
 
 }  // namespace
@@ -76,6 +99,9 @@ bool CheckNodes(StatusSink& status, LinkSession& link, const uint8_t* nodes) {
 void ConnectToBridge(StatusSink& status, LinkSession& link, CAN_PdoEventProc onPdo,
                      CAN_SecondaryEventProc onSecondary) {
     const BridgeLibrary& bridge = link.Library();
+    if (bridge.IsAdapterLibrary()) {
+        bridge.TOLVIK_SetReasonProc(OnAdapterReason);
+    }
     uint8_t mac[6] = {};
     const bool macFound = LookUpBridgeMac(status, mac);
 
@@ -92,7 +118,9 @@ void ConnectToBridge(StatusSink& status, LinkSession& link, CAN_PdoEventProc onP
     // A library that reports more than it could store must not lead us past the array.
     count = std::min(count, kBridgeCapacity);
 
-    const int chosen = count > 0 ? ChooseBridge(status, bridges.data(), count, macFound, mac) : -1;
+    const int chosen =
+        count > 0 ? ChooseBridge(status, bridges.data(), count, macFound, mac, bridge.IsAdapterLibrary())
+                  : -1;
     if (chosen < 0) {
         const std::string text =
             macFound ? fmt::format(

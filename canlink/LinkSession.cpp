@@ -31,6 +31,10 @@ void LinkSession::Disconnect() {
     if (m_library.IsBound()) {
         m_library.CAN_Disconnect();
     }
+    // After the disconnect no thread of the library is left to call it.
+    if (m_library.IsAdapterLibrary()) {
+        m_library.TOLVIK_SetReasonProc(nullptr);
+    }
 }
 
 }  // namespace canlink

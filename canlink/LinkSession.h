@@ -36,7 +36,7 @@ public:
 
     // The one CAN_Disconnect of this link: the first call disconnects (when a library is bound),
     // later calls do nothing. CAN_Disconnect returns only when no callback runs and none will
-    // start. User-interface thread only.
+    // start; then the adapter library's reason proc is cleared. User-interface thread only.
     void Disconnect();
     bool IsDisconnected() const { return m_disconnected; }
 

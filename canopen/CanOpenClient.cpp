@@ -37,11 +37,20 @@ void CanOpenClient::OnFrame(const canbus::CanFrame& frame) {
 }
 
 void CanOpenClient::OnLinkLost() {
+    if (MarkLost() && m_linkLostNotice) {
+        m_linkLostNotice();
+    }
+}
+
+bool CanOpenClient::MarkLost() {
+    bool first;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
+        first = !m_lost;
         m_lost = true;
     }
     m_answered.notify_all();
+    return first;
 }
 
 bool CanOpenClient::LinkLost() const {

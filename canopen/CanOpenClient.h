@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <system_error>
 
@@ -55,8 +56,11 @@ public:
     void OnFrame(const canbus::CanFrame& frame) override;
     void OnLinkLost() override;
     bool LinkLost() const;
-    // Makes every wait end and every later operation fail, as a lost link does.
-    void Shutdown() { OnLinkLost(); }
+    // Makes every wait end and every later operation fail, as a lost link does, but is no loss.
+    void Shutdown() { MarkLost(); }
+    // Runs once, on the channel's reader thread, when the channel loses the link before a
+    // Shutdown. Set before the channel opens.
+    void SetLinkLostNotice(std::function<void()> notice) { m_linkLostNotice = std::move(notice); }
 
     // NMT command `command` to `node` (0: all nodes) on COB-ID 0.
     bool SendNmt(uint8_t command, uint8_t node);
@@ -97,10 +101,13 @@ private:
                          canbus::Milliseconds deadline, bool* timedOut);
     SdoResult Fail(uint8_t node, uint16_t index, uint8_t subIndex, const Step& step);
     SdoResult AbortTransfer(uint8_t node, uint16_t index, uint8_t subIndex, SdoErrc code);
+    // Ends every wait and fails what follows; true the first time.
+    bool MarkLost();
 
     canbus::FrameChannel& m_channel;
     canbus::WaitClock& m_clock;
     PdoBuffer m_pdos;
+    std::function<void()> m_linkLostNotice;
     std::mutex m_transfer;  // one transfer or scan at a time
 
     mutable std::mutex m_mutex;  // guards what follows

@@ -2,6 +2,7 @@
 # over the static library `core`: the bench and the CAN adapter library are both made this way.
 include(${CMAKE_CURRENT_LIST_DIR}/BridgeOperations.cmake)
 
+# Names in `ARGN` are exported beside the operations.
 function(tolvik_add_bridge_library target export_source core)
   add_library(${target} SHARED ${export_source})
   target_link_libraries(${target} PRIVATE ${core})
@@ -16,9 +17,10 @@ function(tolvik_add_bridge_library target export_source core)
   endif()
   if(NOT WIN32 AND NOT APPLE)
     # Hidden visibility alone still exports the standard library's template instances. The
-    # version script exports the operations canlink/QuarnCANopen.h lists, written at configure
-    # time.
+    # version script exports the operations canlink/QuarnCANopen.h lists (and the extra names),
+    # written at configure time.
     tolvik_bridge_operations(operations)
+    list(APPEND operations ${ARGN})
     list(JOIN operations ";\n    " exported)
     set(export_map ${CMAKE_CURRENT_BINARY_DIR}/exports.map)
     file(CONFIGURE OUTPUT ${export_map} CONTENT "{\n  global:\n    ${exported};\n  local:\n    *;\n};\n")

@@ -24,7 +24,7 @@ bool ParseOne(const std::string& entry, AdapterName* adapter, std::string* error
     };
     const auto colon = entry.find(':');
     if (colon == std::string::npos) {
-        return fail("expected KIND:DEVICE");
+        return fail("expected KIND:DEVICE, for example slcan:/dev/ttyACM0, slcan:COM5 or socketcan:can0");
     }
     const std::string kind = entry.substr(0, colon);
     if (kind == "socketcan") {

@@ -1,6 +1,7 @@
-// The CAN adapter library as a bridge library: the twelve operations with C linkage, nothing
-// else visible (exports.map hides the rest on ELF platforms). The one Library lives as long as
-// the library is loaded.
+// The CAN adapter library as a bridge library: the twelve operations and the reason export with
+// C linkage, nothing else visible (exports.map hides the rest on ELF platforms). The one Library
+// lives as long as the library is loaded.
+#include "canlink/AdapterExtension.h"
 #include "tolvikcan/Library.h"
 #include "tolvikcan/SystemAdapters.h"
 
@@ -26,3 +27,8 @@ tolvikcan::Library& TheLibrary() {
         return TheLibrary().name arguments;                    \
     }
 CAN_OPERATIONS(TOLVIK_CAN_EXPORT)
+
+TOLVIK_CAN_API int CAN_CALLCONV TOLVIK_SetReasonProc(TOLVIK_ReasonProc proc) {
+    TheLibrary().SetReasonProc(proc);
+    return CAN_OK;
+}

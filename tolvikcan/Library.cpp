@@ -16,6 +16,32 @@ bool ValidObject(int node, int index, int subIndex) {
            subIndex <= 0xFF;
 }
 
+// What a technician checks when a named adapter is not there.
+std::string AbsentReason(const AdapterName& adapter) {
+    if (adapter.kind == AdapterName::Kind::SocketCan) {
+#ifndef __linux__
+        return adapter.Name() +
+               ": SocketCAN interfaces exist only on Linux; name the adapter's serial port (slcan:)";
+#else
+        return adapter.Name() +
+               ": no such network interface; check that the adapter is plugged in and its driver "
+               "loaded ('ip link' lists the interfaces)";
+#endif
+    }
+    return adapter.Name() +
+           ": no serial port of that name; check that the adapter is plugged in and the "
+           "name is right";
+}
+
+// Which of the adapters present is used, when there is a choice.
+std::string Rank(std::ptrdiff_t index, size_t present) {
+    if (present < 2) {
+        return {};
+    }
+    const std::string of = " of " + std::to_string(present) + " present)";
+    return index == 0 ? " (first" + of : " (number " + std::to_string(index + 1) + of;
+}
+
 int Conclude(const canopen::SdoResult& result, int* outValue) {
     if (outValue) {
         *outValue = static_cast<int>(result.value);
@@ -29,6 +55,18 @@ Library::~Library() {
     CAN_Disconnect();
 }
 
+void Library::Report(const std::string& line) const noexcept {
+    Guarded(0, [&] {
+        if (m_adapters.report) {
+            m_adapters.report(line);
+        }
+        if (const TOLVIK_ReasonProc proc = m_reasonProc.load()) {
+            proc(line.c_str());
+        }
+        return 0;
+    });
+}
+
 std::shared_ptr<Session> Library::Current() {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_session;
@@ -38,20 +76,24 @@ int Library::CAN_EnumerateBridges(CAN_BRIDGE_INFO* bridges, int capacity) {
     if (!bridges || capacity < 0) {
         return CAN_SCAN_FAILED;
     }
-    return Guarded(CAN_SCAN_FAILED, [&] {
+    std::vector<std::string> lines;
+    const int result = Guarded(CAN_SCAN_FAILED, [&] {
         std::vector<AdapterName> named;
         std::string error;
         if (!ParseAdapterNames(m_adapters.named(), &named, &error)) {
-            if (m_adapters.report) {
-                m_adapters.report(error);
-            }
+            lines.push_back("Adapter name not understood: " + error);
             return CAN_SCAN_FAILED;
+        }
+        if (named.empty()) {
+            lines.push_back("No CAN adapter named; name one with --adapter or TOLVIK_CAN_ADAPTER");
         }
         const std::vector<BridgeIdentity> identities = BridgeIdentities(named);
         std::vector<Bridge> found;
         for (size_t i = 0; i < named.size(); ++i) {
             if (m_adapters.exists(named[i])) {
                 found.push_back({named[i], identities[i]});
+            } else {
+                lines.push_back(AbsentReason(named[i]));
             }
         }
         const int count = static_cast<int>(std::min<size_t>(found.size(), static_cast<size_t>(capacity)));
@@ -63,10 +105,16 @@ int Library::CAN_EnumerateBridges(CAN_BRIDGE_INFO* bridges, int capacity) {
         m_bridges = std::move(found);
         return count;
     });
+    for (const std::string& line : lines) {
+        Report(line);
+    }
+    return result;
 }
 
 int Library::CAN_Connect(uint32_t ipAddress) {
-    return Guarded(CAN_CONNECT_FAILED, [&] {
+    // Lines go out once the lock is let go: the host may call back in from its proc.
+    std::vector<std::string> lines;
+    const int result = Guarded(CAN_CONNECT_FAILED, [&] {
         std::unique_lock<std::mutex> lock(m_mutex);
         if (m_session) {
             return CAN_CONNECT_FAILED;
@@ -77,22 +125,32 @@ int Library::CAN_Connect(uint32_t ipAddress) {
         if (bridge == m_bridges.end()) {
             return CAN_CONNECT_FAILED;
         }
+        const std::string name = bridge->adapter.Name();
+        lines.push_back("Using adapter " + name + Rank(bridge - m_bridges.begin(), m_bridges.size()));
         std::unique_ptr<canbus::FrameChannel> channel = m_adapters.channel(bridge->adapter);
         if (!channel) {
+            lines.push_back(name + ": this kind of adapter is not available on this system");
             return CAN_CONNECT_FAILED;
         }
         auto session = std::make_shared<Session>(std::move(channel), *m_adapters.clock);
         session->SetCallback(m_onPdo);
+        // Made here: the notice runs on the channel's reader thread, where nothing may throw.
+        const std::string lost = name +
+                                 ": the link to the adapter was lost (unplugged, hung up or a read "
+                                 "error); nothing reaches the bus until Tolvik is started again";
+        session->SetLinkLostNotice([this, lost] { Report(lost); });
         std::string error;
         if (!session->Open(&error)) {
-            if (m_adapters.report) {
-                m_adapters.report(bridge->adapter.Name() + ": " + error);
-            }
+            lines.push_back(name + ": " + error);
             return CAN_CONNECT_FAILED;
         }
         m_session = std::move(session);
         return CAN_OK;
     });
+    for (const std::string& line : lines) {
+        Report(line);
+    }
+    return result;
 }
 
 int Library::CAN_Disconnect() {

@@ -4,6 +4,7 @@
 // exception out.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -12,6 +13,7 @@
 
 #include "canbus/FrameChannel.h"
 #include "canbus/WaitClock.h"
+#include "canlink/AdapterExtension.h"
 #include "canlink/QuarnCANopen.h"
 #include "tolvikcan/AdapterName.h"
 #include "tolvikcan/Session.h"
@@ -26,7 +28,8 @@ struct Adapters {
     std::function<bool(const AdapterName&)> exists;
     std::function<std::unique_ptr<canbus::FrameChannel>(const AdapterName&)> channel;
     canbus::WaitClock* clock = nullptr;
-    // Where the reason a connection failed goes (the library has no window of its own).
+    // Where each reason and event line goes besides the host's reason proc (standard error for
+    // the system's adapters). Any thread.
     std::function<void(const std::string&)> report;
 };
 
@@ -39,10 +42,17 @@ public:
 
     // The operations, named as exported. CAN_EnumerateBridges gives the adapters named that
     // exist, in the order named; one that does not exist is left out, like a bridge that does
-    // not answer. CAN_Connect takes only an address of the last enumeration.
+    // not answer, and reported. CAN_Connect takes only an address of the last enumeration and
+    // reports which adapter it uses.
 #define TOLVIK_CAN_DECLARE(name, result, parameters, arguments) result name parameters;
     CAN_OPERATIONS(TOLVIK_CAN_DECLARE)
 #undef TOLVIK_CAN_DECLARE
+
+    // The host's function for reason lines; null stops them. A line may still be in the old
+    // proc when this returns; after CAN_Disconnect none is.
+    void SetReasonProc(TOLVIK_ReasonProc proc) {
+        m_reasonProc.store(proc);
+    }
 
 private:
     struct Bridge {
@@ -50,12 +60,15 @@ private:
         BridgeIdentity identity;
     };
     std::shared_ptr<Session> Current();
+    // One line to `report` and to the reason proc. Any thread.
+    void Report(const std::string& line) const noexcept;
 
     const Adapters m_adapters;
     std::mutex m_mutex;  // guards what follows; never held while a session works or closes
     std::vector<Bridge> m_bridges;
     std::shared_ptr<Session> m_session;
     CAN_PdoEventProc m_onPdo = nullptr;
+    std::atomic<TOLVIK_ReasonProc> m_reasonProc{nullptr};
 };
 
 }  // namespace tolvikcan

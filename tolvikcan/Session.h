@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -30,6 +31,8 @@ public:
     bool OnDispatcherThread() const;
 
     void SetCallback(CAN_PdoEventProc callback) { m_callback.store(callback); }
+    // Runs once, on the channel's thread, when the adapter goes away before Close. Before Open.
+    void SetLinkLostNotice(std::function<void()> notice) { m_client.SetLinkLostNotice(std::move(notice)); }
     canopen::CanOpenClient& Client() { return m_client; }
 
 private:

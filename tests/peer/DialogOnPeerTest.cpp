@@ -1,6 +1,10 @@
 // The real Qt dialog, offscreen, on the adapter library and the peer: what the user sees for each
 // outcome of the start-up, the firmware verdict, the signal-strength set-up, remote events, the
 // virtual remote and the association with its four endings.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,6 +30,7 @@
 #include "platform/Clock.h"
 #include "res/Resource.h"
 #include "tests/peer/PeerLink.h"
+#include "tests/support/LookupFiles.h"
 
 using qtui::CAdapterChooser;
 using qtui::CSysColStatic;
@@ -90,13 +95,14 @@ protected:
         }
         return lines;
     }
-    // The lines from the bridge's choice on: the lookup of the bridge's MAC (no host application
+    // The lines from the adapter's choice on: the lookup of the bridge's MAC (no host application
     // installed here) writes its own lines first.
     std::vector<std::string> LinkLines() const {
         const std::vector<std::string> lines = Lines();
-        const auto first = std::find(lines.begin(), lines.end(), "1 bridge found");
+        const auto first = std::find(lines.begin(), lines.end(), Using());
         return {first == lines.end() ? lines.begin() : first, lines.end()};
     }
+    std::string Using() const { return "Using adapter " + m_peer->AdapterName(); }
     // Pumps the dialog's events until `done` or the timeout.
     static bool Eventually(const std::function<bool()>& done, std::chrono::milliseconds timeout = 3s) {
         const auto end = std::chrono::steady_clock::now() + timeout;
@@ -141,49 +147,95 @@ protected:
     std::unique_ptr<CTolvikDlg> m_dlg;
 };
 
-// --- the outcomes of the start-up that frames can produce
+// --- the outcomes of the start-up that frames can produce, each with its reason in the log
 
-TEST_F(PeerDialog, NoAdapterNamedMeansNoBridges) {
-    NameAdapters("");
+// Each expected line is the start of a line of the log's tail; "{a}" stands for the peer's adapter.
+struct Failure {
+    const char* name;
+    const char* named;  // the adapters named; null: the peer's pty
+    const char* nodes;  // the peer's nodes
+    const char* fault;  // a command to the peer first; "hold": another program locks the port
+    const char* box;
+    std::vector<std::string> tail;
+};
+
+class StartUpFailure : public PeerDialog, public testing::WithParamInterface<Failure> {};
+
+TEST_P(StartUpFailure, ReasonComesRightBeforeTheBox) {
+    const Failure& row = GetParam();
+    int held = -1;
+    std::string adapter;
+    if (row.named) {
+        NameAdapters(row.named);
+    } else {
+        StartPeer({.nodes = row.nodes});
+        adapter = m_peer->AdapterName();
+        if (row.fault && std::string(row.fault) == "hold") {
+            held = open(m_peer->Pty().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+            ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
+        } else if (row.fault) {
+            ASSERT_EQ(m_peer->Command(row.fault), "ok");
+        }
+    }
     Open();
-    EXPECT_EQ(m_boxes, std::vector<std::string>{"No bridges found on the local network"});
-    EXPECT_EQ(Lines().back(), "Bridge connect failed");
+    if (held >= 0) {
+        close(held);
+    }
+    EXPECT_EQ(m_boxes, std::vector<std::string>{row.box});
+    const std::vector<std::string> lines = Lines();
+    ASSERT_GE(lines.size(), row.tail.size());
+    for (size_t i = 0; i < row.tail.size(); ++i) {
+        std::string start = row.tail[i];
+        if (const size_t at = start.find("{a}"); at != std::string::npos) {
+            start.replace(at, 3, adapter);
+        }
+        const std::string& line = lines[lines.size() - row.tail.size() + i];
+        EXPECT_EQ(line.rfind(start, 0), 0u) << line;
+    }
 }
 
-TEST_F(PeerDialog, NamedAdapterThatDoesNotExistIsNoBridge) {
-    NameAdapters("slcan:/dev/tolvik-no-such-adapter");
-    Open();
-    EXPECT_EQ(m_boxes, std::vector<std::string>{"No bridges found on the local network"});
-}
+const char kNoBridges[] = "No bridges found on the local network";
+const char kCannotConnect[] = "Error connecting. Maximum connections exceeded.";
+const char kFailed[] = "Bridge connect failed";
 
-TEST_F(PeerDialog, MalformedAdapterNameIsAScanError) {
-    NameAdapters("slcan");
-    Open();
-    EXPECT_EQ(m_boxes, std::vector<std::string>{"Error scanning for bridges"});
-}
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Reasons, StartUpFailure, testing::Values(
+    Failure{"NoAdapterNamed", "", nullptr, nullptr, kNoBridges, {"No CAN adapter named", kFailed}},
+    Failure{"AbsentAdapter", "slcan:/dev/tolvik-none", nullptr, nullptr, kNoBridges,
+            {"slcan:/dev/tolvik-none: no serial port of that name; check that the adapter is plugged in", kFailed}},
+    Failure{"MalformedName", "slcan", nullptr, nullptr, "Error scanning for bridges",
+            {"Adapter name not understood: adapter 'slcan': expected KIND:DEVICE", kFailed}},
+    Failure{"PortInUse", nullptr, "72,73", "hold", kCannotConnect,
+            {"Using adapter {a}", "{a}: the port is in use by another program", kFailed}},
+    Failure{"BitRateRefused", nullptr, "72,73", "fault refuse-bitrate on", kCannotConnect,
+            {"Using adapter {a}", "{a}: the adapter refused the bit rate of 125 kbit/s", kFailed}},
+    Failure{"OpenRefused", nullptr, "72,73", "fault refuse-open on", kCannotConnect,
+            {"Using adapter {a}", "{a}: the adapter refused to open the CAN channel", kFailed}},
+    Failure{"EmptyBus", nullptr, "none", nullptr, "Scan completed OK. No nodes found.",
+            {"Using adapter {a}", "Connected to CAN", "No node answered the scan; check the bus cable", kFailed}},
+    Failure{"NoBaseRemote", nullptr, "73", nullptr, "Scan completed OK. No base remote found.",
+            {"Using adapter {a}", "Connected to CAN", "Nodes that answered the scan: 73; the base remote (node 72)",
+             kFailed}}),
+    [](const testing::TestParamInfo<Failure>& info) { return std::string(info.param.name); });
+// clang-format on
 
-TEST_F(PeerDialog, AdapterThatCannotOpenIsAConnectionError) {
+// The host application's installation names its Ethernet bridge's MAC; the chosen adapter is
+// still the bridge, after the lookup's own lines.
+TEST_F(PeerDialog, AdapterIsTheBridgeBesideTheHostApplication) {
+    TempFolder folder;
+    folder.Write("vistrel/cfg/" + HostName() + ".1", "[Hardware]\nMACADDRESS = 00-11-22-33-44-55\n");
+    const ExportKey installed = {"SOFTWARE\\Quarn Corporation\\Install Data\\Vistrel",
+                                 {{"TargetDir", folder.Path() + "\\vistrel"}}};
+    ScopedRegistry registry(
+        folder.Write("hklm.reg", RegistryExport(ExportForm::Unicode, {installed})).c_str());
     StartPeer();
-    ASSERT_EQ(m_peer->Command("fault refuse-open on"), "ok");
     Open();
-    EXPECT_EQ(m_boxes, std::vector<std::string>{"Error connecting. Maximum connections exceeded."});
-    EXPECT_EQ(LinkLines(), (std::vector<std::string>{"1 bridge found", "Bridge connect failed"}));
-}
-
-TEST_F(PeerDialog, EmptyBusHasNoNodes) {
-    StartPeer({.nodes = "none"});
-    Open();
-    EXPECT_EQ(m_boxes, std::vector<std::string>{"Scan completed OK. No nodes found."});
-    EXPECT_EQ(LinkLines(),
-              (std::vector<std::string>{"1 bridge found", "Connected to CAN", "Bridge connect failed"}));
-}
-
-TEST_F(PeerDialog, BusWithoutTheBaseRemote) {
-    StartPeer({.nodes = "73"});
-    Open();
-    EXPECT_EQ(m_boxes, std::vector<std::string>{"Scan completed OK. No base remote found."});
-    EXPECT_EQ(LinkLines(),
-              (std::vector<std::string>{"1 bridge found", "Connected to CAN", "Bridge connect failed"}));
+    EXPECT_TRUE(m_boxes.empty()) << m_boxes.front();
+    const std::vector<std::string> lines = Lines();
+    const auto found = std::find(lines.begin(), lines.end(), "MAC found in CAL file");
+    ASSERT_NE(found, lines.end());
+    EXPECT_EQ(*(found + 1), "Using adapter " + m_peer->AdapterName());
+    EXPECT_EQ(lines.back(), "V4.2, compatible");
 }
 
 TEST_F(PeerDialog, LinkComesUpAndTheSignalStrengthPdoIsSwitchedOn) {
@@ -192,7 +244,7 @@ TEST_F(PeerDialog, LinkComesUpAndTheSignalStrengthPdoIsSwitchedOn) {
     EXPECT_TRUE(m_boxes.empty());
     const std::vector<std::string> lines = LinkLines();
     ASSERT_GE(lines.size(), 3u);
-    EXPECT_EQ(lines[0], "1 bridge found");
+    EXPECT_EQ(lines[0], Using());
     EXPECT_EQ(lines[1], "Connected to CAN");
     EXPECT_EQ(lines.back(), "V4.2, compatible");
     EXPECT_TRUE(m_dlg->GetDlgItem(res::IDC_ASSOCIATE)->isEnabled());
@@ -248,7 +300,7 @@ TEST_P(FirmwareText, VerdictFromTheWholeText) {
     Open();
     // The tail "526-02" ends the longer texts; beyond the program's 100 bytes it is cut off.
     const bool hasTail = length >= 6 && length <= 100;
-    std::vector<std::string> expected = {"1 bridge found", "Connected to CAN"};
+    std::vector<std::string> expected = {Using(), "Connected to CAN"};
     if (hasTail) {
         expected.push_back("Found 3817-5526-02 FW");
     }
@@ -332,6 +384,12 @@ TEST_F(PeerDialog, AdapterUnpluggedMidSessionMakesTheVirtualRemoteSayItFailed) {
     Open();
     ASSERT_TRUE(m_boxes.empty());
     ASSERT_EQ(m_peer->Command("hangup"), "ok");
+    // Said once, as it happens, before any key is pressed.
+    const std::string lost =
+        m_peer->AdapterName() +
+        ": the link to the adapter was lost (unplugged, hung up or a read error); nothing "
+        "reaches the bus until Tolvik is started again";
+    EXPECT_TRUE(Eventually([&] { return LastLineIs(lost); }));
     const size_t lines = Lines().size();
     QTest::mouseClick(m_dlg->GetDlgItem(res::IDC_KEY_SPOT), Qt::LeftButton);
     EXPECT_TRUE(Eventually([&] { return m_boxes.size() == 2; }));

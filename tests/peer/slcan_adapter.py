@@ -12,6 +12,7 @@ drive the adapter through this script's stdin and read its stdout:
           "timestamps on|off"       4 hex digits of milliseconds after each received frame
           "fault silence on|off"    nothing passes in either direction, nothing is acknowledged
           "fault refuse-open on|off" the open command fails (BEL) and the bus stays closed
+          "fault refuse-bitrate on|off" every bit-rate command fails (BEL)
           "garbage"                 unknown, cut and over-long lines, stray bytes
           "flood <id> <count> <rate>" <count> 8-byte frames of <id> (a counter) at <rate> a second (0: at once)
           "hangup"                  the adapter vanishes: the terminal's master side is closed
@@ -37,6 +38,7 @@ class Adapter:
         self.timestamps = args.timestamps
         self.silence = False
         self.refuse_open = False
+        self.refuse_bitrate = False
         self.open = False
         self.host_timestamps = False
         self.inbuf = bytearray()
@@ -114,7 +116,7 @@ class Adapter:
         if c in "tTrR":
             self.host_frame(c, rest)
         elif c == "S" and rest in list("012345678"):
-            self.reply(not self.open)
+            self.reply(not self.open and not self.refuse_bitrate)
         elif c == "O" and not rest:
             ok = not self.open and not self.refuse_open
             self.open = self.open or ok
@@ -200,6 +202,8 @@ class Adapter:
             self.silence = args[1] == "on"
         elif name == "fault" and args[0] == "refuse-open":
             self.refuse_open = args[1] == "on"
+        elif name == "fault" and args[0] == "refuse-bitrate":
+            self.refuse_bitrate = args[1] == "on"
         elif name == "garbage":
             self.send_host(b"hello" + self.eol + b"t1C" + self.eol + b"t1C89" + self.eol
                            + b"t1C82zz00" + self.eol + b"\x00\xff\x7f" + self.eol

@@ -131,7 +131,12 @@ TEST_F(LibraryTest, NamedAdaptersThatExistBecomeBridgesInOrder) {
     EXPECT_EQ(0, std::memcmp(bridges[1].ipAddress, ids[1].ip.data(), 4));
     EXPECT_EQ(Enumerate("socketcan:can0;slcan:ttyACM0", bridges, 1), 1);
     EXPECT_EQ(Enumerate("bogus", bridges, 127), -1);
-    EXPECT_EQ(reports.size(), 1u);
+    ASSERT_EQ(reports.size(), 5u) << "none named twice, each absent adapter, then the name not understood";
+    EXPECT_EQ(reports[0].rfind("No CAN adapter named", 0), 0u) << reports[0];
+    EXPECT_EQ(reports[1], reports[0]);
+    EXPECT_EQ(reports[2].rfind("slcan:ttyUSB9: no serial port", 0), 0u) << reports[2];
+    EXPECT_EQ(reports[3], reports[2]);
+    EXPECT_EQ(reports[4].rfind("Adapter name not understood: adapter 'bogus'", 0), 0u) << reports[4];
     EXPECT_EQ(Enumerate("slcan:ttyACM0", nullptr, 127), -1);
     EXPECT_TRUE(opened.empty()) << "enumerating opens nothing";
 }
@@ -148,8 +153,7 @@ TEST_F(LibraryTest, ConnectTakesOnlyAnEnumeratedAddressAndOnlyOnce) {
 
 TEST_F(LibraryTest, AdapterThatCannotOpenRefusesTheConnectionAndSaysWhy) {
     EXPECT_EQ(ConnectFirst("slcan:busy"), -1);
-    ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(reports[0], "slcan:busy: in use");
+    EXPECT_EQ(reports, (std::vector<std::string>{"Using adapter slcan:busy", "slcan:busy: in use"}));
     EXPECT_EQ(library.CAN_Disconnect(), 0);
     EXPECT_EQ(ConnectFirst(), 1) << "nothing is left half connected";
 }
@@ -221,7 +225,7 @@ TEST_F(LibraryTest, TheHostsStartUpOnFrames) {
 }
 
 TEST_F(LibraryTest, LostAdapterFailsEveryOperationAndDisconnectStillReturns) {
-    ASSERT_EQ(ConnectFirst(), 1);
+    ASSERT_EQ(ConnectFirst("slcan:ttyACM0;socketcan:can0"), 1);
     last->Vanish();
     uint8_t byte = 0;
     int out = 0;
@@ -234,6 +238,13 @@ TEST_F(LibraryTest, LostAdapterFailsEveryOperationAndDisconnectStillReturns) {
     uint8_t table[128];
     EXPECT_EQ(library.CAN_EnumerateNodes(table), 0);
     EXPECT_EQ(library.CAN_Disconnect(), 1);
+    // The loss is said once; a disconnect that follows is none.
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[0], "Using adapter slcan:ttyACM0 (first of 2 present)");
+    EXPECT_EQ(reports[1].rfind("slcan:ttyACM0: the link to the adapter was lost", 0), 0u) << reports[1];
+    ASSERT_EQ(ConnectFirst(), 1);
+    EXPECT_EQ(library.CAN_Disconnect(), 1);
+    EXPECT_EQ(reports.size(), 3u) << reports.back();
 }
 
 TEST_F(LibraryTest, DisconnectWaitsForTheRunningCallbackAndNoneStartsAfter) {

@@ -124,6 +124,38 @@ TEST(TolvikWindow, NoBridgeShowsItsBoxThenOpensWithTheLinkDown) {
     EXPECT_EQ(tolvik.WaitForExit(15000), 0u);
 }
 
+// On the adapter library, the reason is in the log when the box comes; no COM port is needed.
+TEST(TolvikWindow, AdapterFailureShowsItsReasonBeforeTheBox) {
+    const struct {
+        const char* adapter;
+        const char* box;
+        const char* reason;
+    } cases[] = {
+        {"slcan", "Error scanning for bridges",
+         "Adapter name not understood: adapter 'slcan': expected KIND:DEVICE, for example "
+         "slcan:/dev/ttyACM0, "
+         "slcan:COM5 or socketcan:can0"},
+        {"slcan:COM9", "No bridges found on the local network",
+         "slcan:COM9: no serial port of that name; check that the adapter is plugged in and the name is "
+         "right"},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.adapter);
+        TolvikProcess tolvik(g_exe, "", std::string("--adapter ") + row.adapter);
+        HWND box = nullptr;
+        ASSERT_TRUE(tolvik.WaitFor([&] { return (box = tolvik.FindOtherWindow("Tolvik")) != nullptr; }));
+        EXPECT_EQ(MessageBoxText(box), row.box);
+        const std::vector<std::string> lines = ListLines(GetDlgItem(GetWindow(box, GW_OWNER), kStatusLog));
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back(), row.reason);
+        SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+        HWND dialog = tolvik.MainWindow();
+        ASSERT_NE(dialog, nullptr);
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+        EXPECT_EQ(tolvik.WaitForExit(15000), 0u);
+    }
+}
+
 TEST(TolvikWindow, WiredKeyFromTheBusLightsItsKeyUntilReleased) {
     // Late enough that the window's first paint, which shows the idle picture, is over.
     TolvikProcess tolvik(g_exe, "at 3000 key wired 2\nat 5000 key wired up\n");
