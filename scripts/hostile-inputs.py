@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Starts the tool under Xvfb once per hostile input and times until its first window shows.
 
-    scripts/hostile-inputs.py [--build DIR] [--race N]
+    scripts/hostile-inputs.py [--build DIR] [--race N] [--adapters]
 
 Each input (a FIFO, /dev/zero, a folder, a huge sparse file, a file that grows past its limit
 or fails to read where a registry export, CAL file, configuration file, scenario file or bridge
@@ -9,10 +9,17 @@ library is expected; a bare library name whose first match is a FIFO) must let a
 tool show within a few seconds; the script prints the time for each and fails when one does
 not show within 10 s. With --race N it then starts the tool N times more while a FIFO and the
 real file are renamed over the bridge library's and the scenario's paths in turn, as fast as
-Python can, and prints how often the window showed and the slowest start. Needs Xvfb and xdotool.
+Python can, and prints how often the window showed and the slowest start. With --adapters it
+runs the adapter library instead, once per hostile adapter (a FIFO, /dev/zero, a folder, a
+symlink loop, a 5,000-byte path and the like where a serial adapter is named; ptys whose far side
+floods, answers every command with BEL or hangs up; over-long and non-CAN SocketCAN names): each
+must show a window within 10 s, write its reason (the library's reasons go to the status log and
+to standard error; the script reads the latter), and end within 5 s of the close box; for the
+floods it prints the resident memory after 30 s. Needs Xvfb and xdotool.
 """
 import argparse
 import os
+import pty
 import random
 import socket
 import subprocess
@@ -123,10 +130,144 @@ def first_window(pid, env, timeout):
     return False
 
 
+class FarSide:
+    """The far side of a pty named as an slcan adapter, behaving as `mode` says, on a thread."""
+
+    def __init__(self, mode):
+        self.master, slave = pty.openpty()
+        self.path = os.ttyname(slave)
+        os.close(slave)
+        os.set_blocking(self.master, False)
+        self.mode, self.stopped = mode, threading.Event()
+        self.thread = threading.Thread(target=self.run, daemon=True)
+        self.thread.start()
+
+    def writes(self):
+        if self.mode == "endless line":
+            chunk = b"t" * 4096
+            return lambda _: chunk
+        if self.mode == "random bytes":
+            return lambda _: os.urandom(1024)  # paced below: about 1 MB/s
+        if self.mode == "every identifier":
+            frames = [b"t%03X8%s\r" % (i, b"%016X" % i) for i in range(0x800)]
+            frames += [b"T%08X0\r" % (i * 0x3FFF) for i in range(0x800)]
+            burst = b"".join(frames)
+            return lambda _: burst
+        return None
+
+    def run(self):
+        write = self.writes()
+        pace = 0.001 if self.mode == "random bytes" else 0
+        while not self.stopped.is_set():
+            try:
+                if self.mode == "hang-up":
+                    if os.read(self.master, 64):
+                        os.close(self.master)
+                        return
+                elif self.mode == "BEL to every command":
+                    if os.read(self.master, 256).count(b"\r"):
+                        os.write(self.master, b"\a")
+                else:
+                    os.write(self.master, write(None))
+                    if pace:
+                        time.sleep(pace)
+            except OSError:
+                time.sleep(0.01)  # nothing to read yet, or the line discipline is full
+
+    def stop(self):
+        self.stopped.set()
+        try:
+            os.close(self.master)
+        except OSError:
+            pass
+
+
+def resident_kib(pid):
+    with open(f"/proc/{pid}/status") as status:
+        for line in status:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1])
+    return 0
+
+
+def close_all(pid, env, timeout):
+    """Sends the close box to each window of `pid` until it ends; the seconds it took, or None."""
+    started = time.monotonic()
+    while time.monotonic() - started < timeout:
+        windows = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(pid), "--name", "."],
+                                 env=env, capture_output=True, text=True).stdout.split()
+        for window in reversed(windows):  # message boxes were mapped last
+            subprocess.run(["/usr/bin/python3", os.path.join(ROOT, "scripts", "close-window.py"), window],
+                           env=env, capture_output=True)
+        try:
+            os.waitpid(pid, os.WNOHANG)
+            os.kill(pid, 0)
+        except (ChildProcessError, ProcessLookupError):
+            return time.monotonic() - started
+        time.sleep(0.2)
+    return None
+
+
+def adapter_cases(build, work, base):
+    """Runs the adapter library on each hostile adapter; the number of cases that failed."""
+    os.makedirs(f"{work}/adapter")
+    loop = f"{work}/adapter/loop"
+    os.symlink(loop, loop)
+    plain = write(f"{work}/adapter/plain.txt", "t1C810\r")
+    cases = [
+        ("serial adapter is a FIFO", fifo(f"{work}/adapter/fifo"), None),
+        ("serial adapter is /dev/zero", "/dev/zero", None),
+        ("serial adapter is /dev/null", "/dev/null", None),
+        ("serial adapter is a regular file", plain, None),
+        ("serial adapter is a folder", work, None),
+        ("serial adapter is a symlink loop", loop, None),
+        ("serial adapter path of 5,000 bytes", "/" + "d" * 4999, None),
+        ("pty: endless line without CR", None, "endless line"),
+        ("pty: 1 MB/s of random bytes", None, "random bytes"),
+        ("pty: BEL to every command", None, "BEL to every command"),
+        ("pty: frames with every identifier", None, "every identifier"),
+        ("pty: closes right after the open", None, "hang-up"),
+        ("socketcan: name longer than an interface name", "socketcan:" + "c" * 40, None),
+        ("socketcan:lo", "socketcan:lo", None),
+    ]
+    library = os.path.join(build, "bin", "libtolvikcan.so")
+    failed = 0
+    for name, device, mode in cases:
+        far = FarSide(mode) if mode else None
+        adapter = device if device and device.startswith("socketcan:") else f"slcan:{far.path if far else device}"
+        env = dict(base, TOLVIK_BRIDGE_LIBRARY=library, TOLVIK_CAN_ADAPTER=adapter)
+        errors = tempfile.TemporaryFile()
+        started = time.monotonic()
+        tool = subprocess.Popen([os.path.join(build, "bin", "tolvik")], env=env,
+                                stdout=subprocess.DEVNULL, stderr=errors)
+        shown = first_window(tool.pid, env, 10)
+        elapsed = time.monotonic() - started
+        rss = ""
+        if shown and mode and mode != "hang-up" and mode != "BEL to every command":
+            time.sleep(30)
+            rss = f", RSS after 30 s {resident_kib(tool.pid) // 1024} MiB"
+        closed = close_all(tool.pid, env, 5) if shown else None
+        if closed is None:
+            tool.kill()
+        tool.wait()
+        if far:
+            far.stop()
+        errors.seek(0)
+        reasons = [line for line in errors.read().decode(errors="replace").splitlines() if line.startswith("tolvikcan:")]
+        reason = reasons[0][len("tolvikcan: "):] if reasons else "NO REASON"
+        ok = shown and closed is not None and bool(reasons)
+        failed += not ok
+        window = f"window after {elapsed:.2f} s" if shown else f"NO WINDOW within 10 s (exit status {tool.returncode})"
+        ending = f"closed in {closed:.2f} s" if closed is not None else "NOT CLOSED within 5 s"
+        print(f"{name}: {window}, {ending}{rss}; reason: {reason[:160]}", flush=True)
+    return failed
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", default=os.path.join(ROOT, "build", "default"))
     parser.add_argument("--race", type=int, default=0, metavar="N")
+    parser.add_argument("--adapters", action="store_true", help="hostile CAN adapters instead of files")
     args = parser.parse_args()
     work = tempfile.mkdtemp(prefix="tolvik-hostile-")
     host = socket.gethostname()
@@ -170,6 +311,9 @@ def main():
     failed = 0
     try:
         time.sleep(1)
+        if args.adapters:
+            cases = []
+            failed += adapter_cases(args.build, work, base)
         for name, settings in cases:
             make = settings.pop("_make", None)
             if make:
