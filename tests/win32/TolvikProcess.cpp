@@ -88,6 +88,9 @@ TolvikProcess::~TolvikProcess() {
                     PostMessageA(box, WM_COMMAND, IDOK, 0);
                     Sleep(200);
                 }
+                if (HWND chooser = FindOtherWindow(kAdapterChooser)) {
+                    PostMessageA(chooser, WM_COMMAND, IDCANCEL, 0);
+                }
                 if (m_main) {
                     PostMessageA(m_main, WM_CLOSE, 0, 0);
                 }

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+// The caption of the adapter chooser, which comes before the main dialog on the adapter library.
+inline constexpr const char* kAdapterChooser = "Tolvik - CAN adapter";
+
 // A Windows path for `path`: Unix paths map through Wine's Z: drive.
 std::string WindowsPath(const std::string& path);
 
