@@ -133,22 +133,6 @@ TEST(TolvikOnCom, WholeSessionThroughTheSerialPort) {
     EXPECT_EQ(peer.LinesWith("h C", mark), std::vector<std::string>{"h C"});
 }
 
-// The COM ports the system lists, in place of those Wine's mount manager wrote.
-void ListSerialPorts(const std::vector<std::string>& ports) {
-    constexpr const char* kSerialComm = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSerialComm);
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSerialComm, 0, nullptr, REG_OPTION_VOLATILE, KEY_SET_VALUE,
-                              nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    for (size_t i = 0; i < ports.size(); ++i) {
-        const std::string device = "\\Device\\Serial" + std::to_string(i);
-        RegSetValueExA(key, device.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(ports[i].c_str()),
-                       static_cast<DWORD>(ports[i].size() + 1));
-    }
-    RegCloseKey(key);
-}
-
 std::string Remembered() {
     char text[256] = {};
     DWORD bytes = sizeof text;
@@ -157,12 +141,6 @@ std::string Remembered() {
         return "";
     }
     return text;
-}
-
-HWND WaitForChooser(TolvikProcess& tolvik) {
-    HWND chooser = nullptr;
-    tolvik.WaitFor([&] { return (chooser = tolvik.FindOtherWindow(kAdapterChooser)) != nullptr; });
-    return chooser;
 }
 
 // The ports the rows name, in the order shown.
@@ -206,10 +184,10 @@ TEST(TolvikOnCom, AdapterChooserListsRefreshesCancelsAndRemembers) {
     const size_t start = peer.Lines().size();
 
     // Nothing present: the note says what to check, Connect waits, and Esc ends Tolvik.
-    ListSerialPorts({});
+    ASSERT_TRUE(ListSerialPorts({}));
     {
         TolvikProcess tolvik(g_exe, "");
-        HWND chooser = WaitForChooser(tolvik);
+        HWND chooser = tolvik.WaitForOtherWindow(kAdapterChooser);
         ASSERT_NE(chooser, nullptr);
         EXPECT_FALSE(IsWindowVisible(GetDlgItem(chooser, kAdapterList)));
         EXPECT_TRUE(IsWindowVisible(GetDlgItem(chooser, kNothingPresent)));
@@ -221,14 +199,14 @@ TEST(TolvikOnCom, AdapterChooserListsRefreshesCancelsAndRemembers) {
     }
 
     // Two ports in number order; a third plugged in while the chooser is open shows on Refresh.
-    ListSerialPorts({"COM10", "COM3"});
+    ASSERT_TRUE(ListSerialPorts({"COM10", "COM3"}));
     {
         TolvikProcess tolvik(g_exe, "");
-        HWND chooser = WaitForChooser(tolvik);
+        HWND chooser = tolvik.WaitForOtherWindow(kAdapterChooser);
         ASSERT_NE(chooser, nullptr);
         EXPECT_EQ(RowPorts(chooser), (std::vector<std::string>{"COM3", "COM10"}));
         EXPECT_EQ(SelectedRate(chooser), 125000);
-        ListSerialPorts({"COM10", "COM3", "COM5"});
+        ASSERT_TRUE(ListSerialPorts({"COM10", "COM3", "COM5"}));
         PostMessageA(chooser, WM_COMMAND, MAKEWPARAM(kRefresh, BN_CLICKED), 0);
         ASSERT_TRUE(tolvik.WaitFor(
             [&] {
@@ -258,7 +236,7 @@ TEST(TolvikOnCom, AdapterChooserListsRefreshesCancelsAndRemembers) {
     const size_t next = peer.Lines().size();
     {
         TolvikProcess tolvik(g_exe, "");
-        HWND chooser = WaitForChooser(tolvik);
+        HWND chooser = tolvik.WaitForOtherWindow(kAdapterChooser);
         ASSERT_NE(chooser, nullptr);
         EXPECT_EQ(SendMessageA(GetDlgItem(chooser, kAdapterList), LB_GETCURSEL, 0, 0), 1);
         EXPECT_EQ(SelectedRate(chooser), 250000);
