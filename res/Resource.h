@@ -34,7 +34,6 @@ constexpr int IDC_WAIT_TEXT = 1005;
 // Controls of the adapter chooser; Connect is the standard OK button (1).
 constexpr int IDC_ADAPTER_LIST = 1101;
 constexpr int IDC_ADAPTER_BITRATE = 1102;
-constexpr int IDC_ADAPTER_RATE_NOTE = 1103;
 constexpr int IDC_ADAPTER_REMEMBER = 1104;
 constexpr int IDC_ADAPTER_REFRESH = 1105;
 // The standard Cancel button; the Windows headers give the same number as a macro.

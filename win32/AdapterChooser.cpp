@@ -41,7 +41,6 @@ constexpr res::DialogControl kControls[] = {
     {res::IDC_STATIC, ControlKind::Label, 0, chooser::kBitrateLabel, 7, 113, 40, 8, 0, 0},
     {res::IDC_ADAPTER_BITRATE, ControlKind::ComboBox, kTab | res::kVScroll, chooser::kBitrateName, 50, 111,
      80, 120, 0, 0},
-    {res::IDC_ADAPTER_RATE_NOTE, ControlKind::Label, 0, "", 50, 113, 173, 16, 0, 0},
     {res::IDC_ADAPTER_REMEMBER, ControlKind::CheckBox, kTab, chooser::kRemember, 7, 131, 150, 10, 0, 0},
     {res::IDC_ADAPTER_REFRESH, ControlKind::PushButton, kTab, chooser::kRefresh, 7, 150, 50, 14, 0, 0},
     {IDOK, ControlKind::PushButton, kTab, chooser::kConnect, 119, 150, 50, 14, 0, 0},
@@ -173,7 +172,6 @@ private:
         EnableWindow(Item(res::IDC_ADAPTER_BITRATE), listed);
         // Enter connects a listed adapter, else lists again.
         SendMessageW(m_window, DM_SETDEFID, listed ? IDOK : res::IDC_ADAPTER_REFRESH, 0);
-        ShowWindow(Item(res::IDC_ADAPTER_RATE_NOTE), SW_HIDE);  // COM ports all take a rate
     }
 
     void OnConnect() {

@@ -20,6 +20,7 @@ check "no bridge library beside the installed Tolvik.exe" '[ ! -e "$root/QuarnCA
 check "training copy with the bench as its bridge library" \
   '[ -f "$root/Training/Tolvik.exe" ] && [ -f "$root/Training/QuarnCANopen.dll" ]'
 check "Start-menu shortcuts" '[ -f "$menu/Tolvik.lnk" ] && [ -f "$menu/Tolvik (training bench).lnk" ]'
+check "no adapter library unless chosen" '[ ! -e "$root/CAN" ] && [ ! -e "$menu/Tolvik (CAN adapter).lnk" ]'
 check "uninstall entry" 'regHas "$uninstallKey"'
 check "the host application's folder is on Tolvik.exe's search path" \
   '"$wine" reg query "$appPathsKey" /v Path /reg:64 2>/dev/null | grep -qF "C:\\Quarn\\JVR"'

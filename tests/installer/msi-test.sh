@@ -1,8 +1,9 @@
 #!/bin/sh
 # The Windows Installer package: its tables and files as msitools read them; then under Wine a
 # silent install, the installed training copy's window on the bench, the 1.5.0.1 package replacing
-# 1.5.0.0, a silent uninstall leaving nothing behind, and an install without the optional training
-# bench on a workstation with only the older host application. Run under xvfb-run.
+# 1.5.0.0, a silent uninstall leaving nothing behind, and an install with the optional adapter
+# library instead of the training bench on a workstation with only the older host application.
+# Run under xvfb-run.
 #   msi-test.sh <prefix> <wine64> <wineserver> <Tolvik-1.5.0.0.msi> <Tolvik-1.5.0.1.msi> <tolvik_window_tests.exe>
 set -u
 . "$(dirname "$0")/wine-install.sh" "$1" "$2" "$3"
@@ -24,13 +25,18 @@ for table in File Component Feature FeatureComponents Directory Shortcut Registr
   check "table $table" 'echo "$tables" | grep -qx "$table"'
 done
 files=$(msiextract -l "$msi" | sort | tr '\n' ' ')
-check "files: Tolvik.exe, and the training copy with the bench" \
-  '[ "$files" = "Tolvik/Tolvik.exe Tolvik/Training/QuarnCANopen.dll Tolvik/Training/Tolvik.exe " ]'
+check "files: Tolvik.exe, the adapter library, and the training copy with the bench" \
+  '[ "$files" = "Tolvik/CAN/tolvikcan.dll Tolvik/Tolvik.exe Tolvik/Training/QuarnCANopen.dll Tolvik/Training/Tolvik.exe " ]'
 check "installed for all users" '[ "$(property "$msi" ALLUSERS)" = 1 ]'
 check "both versions share one upgrade code, as different products" \
   '[ -n "$(property "$msi" UpgradeCode)" ] && [ "$(property "$msi" UpgradeCode)" = "$(property "$nextMsi" UpgradeCode)" ] && [ "$productCode" != "$nextProductCode" ]'
 check "the training bench is a feature of its own" \
   'msiinfo export "$msi" Feature | grep -q "^Training	"'
+check "the adapter library is a feature of its own, off unless chosen" \
+  'msiinfo export "$msi" Feature | tr -d "\r" | awk -F "\t" "\$1 == \"Can\" && \$6 == 2 { found = 1 } END { exit !found }"'
+# As the NSIS shortcut: Tolvik.exe itself names the library, no command interpreter between.
+check "the CAN adapter shortcut starts Tolvik.exe on the adapter library" \
+  '[ "$(msiinfo export "$msi" Shortcut | tr -d "\r" | awk -F "\t" "\$1 == \"CanShortcut\" { print \$5, \$6 }")" = "[INSTALLDIR]Tolvik.exe --bridge-library \"[CANDIR]tolvikcan.dll\"" ]'
 
 freshPrefix
 hostFolder JVR 'C:\Quarn\JVR'
@@ -41,6 +47,7 @@ check "no bridge library beside the installed Tolvik.exe" '[ ! -e "$root/QuarnCA
 check "training copy with the bench as its bridge library" \
   '[ -f "$root/Training/Tolvik.exe" ] && [ -f "$root/Training/QuarnCANopen.dll" ]'
 check "Start-menu shortcuts" 'menuHas Tolvik.lnk && menuHas "Tolvik (training bench).lnk"'
+check "no adapter library unless chosen" '[ ! -e "$root/CAN" ] && ! menuHas "Tolvik (CAN adapter).lnk"'
 check "uninstall entry for 1.5.0.0" '[ "$(regValue "$uninstallRoot\\$productCode" DisplayVersion)" = 1.5.0.0 ]'
 check "App Paths names the installed Tolvik.exe" \
   '[ "$(regValue "$appPathsKey" "")" = "C:\\Program Files\\Tolvik\\Tolvik.exe" ]'
@@ -72,14 +79,15 @@ nothingLeft() {
 }
 nothingLeft "uninstall" "$nextProductCode"
 
-# Without the training bench, where only the older host application is installed.
+# The adapter library instead of the training bench, where only the older host application is.
 "$wine" reg delete 'HKLM\SOFTWARE\Quarn Corporation\Install Data\JVR' /f /reg:64 >/dev/null 2>&1
 hostFolder Vistrel 'C:\Quarn\Vistrel'
-"$wine" msiexec /i "Z:$msi" ADDLOCAL=Main /qn
+"$wine" msiexec /i "Z:$msi" ADDLOCAL=Main,Can /qn
 "$server" -w
-check "without the training bench: Tolvik.exe only" '[ -f "$root/Tolvik.exe" ] && [ ! -e "$root/Training" ]'
-check "without the training bench: one shortcut" \
-  'menuHas Tolvik.lnk && ! menuHas "Tolvik (training bench).lnk"'
+check "without the training bench, with the adapter library" \
+  '[ -f "$root/Tolvik.exe" ] && [ -f "$root/CAN/tolvikcan.dll" ] && [ ! -e "$root/Training" ]'
+check "without the training bench: the main and the CAN adapter shortcuts" \
+  'menuHas Tolvik.lnk && menuHas "Tolvik (CAN adapter).lnk" && ! menuHas "Tolvik (training bench).lnk"'
 check "the older host application's folder is on the search path" \
   '[ "$(regValue "$appPathsKey" Path)" = "C:\\Quarn\\Vistrel" ]'
 "$wine" msiexec /x "Z:$msi" /qn

@@ -1,7 +1,8 @@
 // The real Tolvik.exe on its adapter library through COM5 under Wine, the peer's pty behind it
 // (wine-peer.sh links the port, feeds the peer what the test appends to TOLVIK_PEER_COMMANDS and
 // keeps the peer's output in TOLVIK_PEER_LOG). One session from start-up to close, as a
-// technician runs it: every step needs frames to come back through the Win32 serial port.
+// technician runs it: every step needs frames to come back through the Win32 serial port. Then the
+// adapter chooser as a technician meets it, over the ports the test writes into SERIALCOMM.
 //   tolvik_com_tests <Tolvik.exe> <tolvikcan.dll>
 #include <gtest/gtest.h>
 
@@ -19,6 +20,11 @@ constexpr int kKeyMeasure = 1005;
 constexpr int kRemotePicture = 1017;
 constexpr int kBattery = 1020;
 constexpr int kFirmware = 1022;
+constexpr int kAdapterList = 1101;
+constexpr int kBitrate = 1102;
+constexpr int kRemember = 1104;
+constexpr int kRefresh = 1105;
+constexpr int kNothingPresent = 1106;
 
 std::string g_exe;
 std::string g_library;
@@ -125,6 +131,124 @@ TEST(TolvikOnCom, WholeSessionThroughTheSerialPort) {
     PostMessageA(dialog, WM_CLOSE, 0, 0);
     EXPECT_EQ(tolvik.WaitForExit(15000), 0u);
     EXPECT_EQ(peer.LinesWith("h C", mark), std::vector<std::string>{"h C"});
+}
+
+std::string Remembered() {
+    char text[256] = {};
+    DWORD bytes = sizeof text;
+    if (RegGetValueA(HKEY_CURRENT_USER, "Software\\Tolvik", "Adapter", RRF_RT_REG_SZ, nullptr, text,
+                     &bytes) != ERROR_SUCCESS) {
+        return "";
+    }
+    return text;
+}
+
+// The ports the rows name, in the order shown.
+std::vector<std::string> RowPorts(HWND chooser) {
+    std::vector<std::string> ports;
+    for (const std::string& row : ListLines(GetDlgItem(chooser, kAdapterList))) {
+        ports.push_back(row.substr(0, row.find(" - ")));
+    }
+    return ports;
+}
+
+// A key pressed where the chooser's focus is, through its dialog loop as typed keys go.
+void Press(HWND chooser, WPARAM key) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(chooser, nullptr), &info);
+    HWND focus = info.hwndFocus ? info.hwndFocus : chooser;
+    PostMessageA(focus, WM_KEYDOWN, key, 1);
+    PostMessageA(focus, WM_KEYUP, key, 0xC0000001);
+}
+
+LRESULT SelectedRate(HWND chooser) {
+    const HWND rates = GetDlgItem(chooser, kBitrate);
+    return SendMessageA(rates, CB_GETITEMDATA, SendMessageA(rates, CB_GETCURSEL, 0, 0), 0);
+}
+
+void SelectRate(HWND chooser, LRESULT rate) {
+    const HWND rates = GetDlgItem(chooser, kBitrate);
+    for (LRESULT i = 0; i < SendMessageA(rates, CB_GETCOUNT, 0, 0); ++i) {
+        if (SendMessageA(rates, CB_GETITEMDATA, i, 0) == rate) {
+            SendMessageA(rates, CB_SETCURSEL, i, 0);
+        }
+    }
+}
+
+TEST(TolvikOnCom, AdapterChooserListsRefreshesCancelsAndRemembers) {
+    const PeerFiles peer;
+    SetEnvironmentVariableA("TOLVIK_BRIDGE_LIBRARY", g_library.c_str());
+    SetEnvironmentVariableA("TOLVIK_CAN_ADAPTER", nullptr);
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Tolvik", "Adapter");
+    const size_t start = peer.Lines().size();
+
+    // Nothing present: the note says what to check, Connect waits, and Esc ends Tolvik.
+    ASSERT_TRUE(ListSerialPorts({}));
+    {
+        TolvikProcess tolvik(g_exe, "");
+        HWND chooser = tolvik.WaitForOtherWindow(kAdapterChooser);
+        ASSERT_NE(chooser, nullptr);
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(chooser, kAdapterList)));
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(chooser, kNothingPresent)));
+        EXPECT_EQ(WindowText(GetDlgItem(chooser, kNothingPresent)).rfind("No CAN adapter found.", 0), 0u);
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(chooser, IDOK)));
+        Press(chooser, VK_ESCAPE);
+        EXPECT_EQ(tolvik.WaitForExit(10000), 0u);
+        EXPECT_EQ(tolvik.MainWindow(0), nullptr);
+    }
+
+    // Two ports in number order; a third plugged in while the chooser is open shows on Refresh.
+    ASSERT_TRUE(ListSerialPorts({"COM10", "COM3"}));
+    {
+        TolvikProcess tolvik(g_exe, "");
+        HWND chooser = tolvik.WaitForOtherWindow(kAdapterChooser);
+        ASSERT_NE(chooser, nullptr);
+        EXPECT_EQ(RowPorts(chooser), (std::vector<std::string>{"COM3", "COM10"}));
+        EXPECT_EQ(SelectedRate(chooser), 125000);
+        ASSERT_TRUE(ListSerialPorts({"COM10", "COM3", "COM5"}));
+        PostMessageA(chooser, WM_COMMAND, MAKEWPARAM(kRefresh, BN_CLICKED), 0);
+        ASSERT_TRUE(tolvik.WaitFor(
+            [&] {
+                return RowPorts(chooser) == std::vector<std::string>{"COM3", "COM5", "COM10"};
+            },
+            5000))
+            << ListLines(GetDlgItem(chooser, kAdapterList)).size() << " rows";
+        // Listing opened no port: nothing has reached the adapter.
+        EXPECT_TRUE(peer.LinesWith("h ", start).empty());
+
+        // COM5 at 250 kbit/s, remembered: the link comes up through it at that rate.
+        SendMessageA(GetDlgItem(chooser, kAdapterList), LB_SETCURSEL, 1, 0);
+        SelectRate(chooser, 250000);
+        SendMessageA(GetDlgItem(chooser, kRemember), BM_SETCHECK, BST_CHECKED, 0);
+        PostMessageA(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        HWND dialog = tolvik.MainWindow();
+        ASSERT_NE(dialog, nullptr);
+        HWND log = GetDlgItem(dialog, kStatusLog);
+        ASSERT_TRUE(tolvik.WaitFor([&] { return Shows(log, "V4.2, compatible"); })) << WindowText(log);
+        EXPECT_EQ(peer.LinesWith("h S", start), std::vector<std::string>{"h S5"});
+        EXPECT_EQ(Remembered(), "slcan:COM5,bitrate=250000");
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+        EXPECT_EQ(tolvik.WaitForExit(15000), 0u);
+    }
+
+    // The next start has it preselected: Enter once connects.
+    const size_t next = peer.Lines().size();
+    {
+        TolvikProcess tolvik(g_exe, "");
+        HWND chooser = tolvik.WaitForOtherWindow(kAdapterChooser);
+        ASSERT_NE(chooser, nullptr);
+        EXPECT_EQ(SendMessageA(GetDlgItem(chooser, kAdapterList), LB_GETCURSEL, 0, 0), 1);
+        EXPECT_EQ(SelectedRate(chooser), 250000);
+        EXPECT_EQ(SendMessageA(GetDlgItem(chooser, kRemember), BM_GETCHECK, 0, 0), BST_CHECKED);
+        Press(chooser, VK_RETURN);
+        HWND dialog = tolvik.MainWindow();
+        ASSERT_NE(dialog, nullptr);
+        ASSERT_TRUE(
+            tolvik.WaitFor([&] { return Shows(GetDlgItem(dialog, kStatusLog), "V4.2, compatible"); }));
+        EXPECT_EQ(peer.LinesWith("h S", next), std::vector<std::string>{"h S5"});
+    }
+    SetEnvironmentVariableA("TOLVIK_CAN_ADAPTER", "slcan:COM5");
 }
 
 }  // namespace

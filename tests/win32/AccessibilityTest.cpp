@@ -1,7 +1,7 @@
 // What a screen reader hears on the real Tolvik.exe under Wine, asked as one would ask, from
 // another process through Microsoft Active Accessibility: every control of both dialogs has a
 // name of its own (none empty, none twice, none borrowed from a label), pictures a description;
-// and Tab reaches every button.
+// and Tab reaches every button. The same for the adapter chooser, with Esc ending Tolvik.
 #include <gtest/gtest.h>
 
 #include <oleacc.h>
@@ -124,13 +124,10 @@ TEST_F(Accessibility, EveryControlOfBothDialogsHasANameOfItsOwn) {
     EXPECT_EQ(Ask(GetDlgItem(wait, 200)).name, "Association progress");
 }
 
-TEST_F(Accessibility, TabReachesEveryButton) {
-    TolvikProcess tolvik(TolvikFolder() + "\\Tolvik.exe", "");
-    HWND dialog = tolvik.MainWindow();
-    ASSERT_NE(dialog, nullptr);
-    ASSERT_TRUE(tolvik.WaitFor([&] { return IsWindowEnabled(GetDlgItem(dialog, 1016)) != FALSE; }));
+// The controls Tab moves the focus to in `dialog`, pressed as a keyboard would.
+std::set<int> ReachedByTab(TolvikProcess& tolvik, HWND dialog) {
     SetForegroundWindow(dialog);
-    ASSERT_TRUE(tolvik.WaitFor([&] { return GetForegroundWindow() == dialog; }, 5000));
+    EXPECT_TRUE(tolvik.WaitFor([&] { return GetForegroundWindow() == dialog; }, 5000));
     const DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
     std::set<int> reached;
     for (int press = 0; press < 20; ++press) {
@@ -143,9 +140,35 @@ TEST_F(Accessibility, TabReachesEveryButton) {
             reached.insert(GetDlgCtrlID(info.hwndFocus));
         }
     }
+    return reached;
+}
+
+TEST_F(Accessibility, TabReachesEveryButton) {
+    TolvikProcess tolvik(TolvikFolder() + "\\Tolvik.exe", "");
+    HWND dialog = tolvik.MainWindow();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(tolvik.WaitFor([&] { return IsWindowEnabled(GetDlgItem(dialog, 1016)) != FALSE; }));
+    const std::set<int> reached = ReachedByTab(tolvik, dialog);
     for (int button : {1003, 1005, 1004, 1007, 1008, 1009, 1010, 1011, 1016}) {
         EXPECT_EQ(reached.count(button), 1u) << "Tab never reached " << button;
     }
+}
+
+TEST_F(Accessibility, AdapterChooserIsNamedAndKeyboardReachable) {
+    ASSERT_TRUE(ListSerialPorts({"COM7"}));
+    SetEnvironmentVariableA("TOLVIK_BRIDGE_LIBRARY", (TolvikFolder() + "\\tolvikcan.dll").c_str());
+    TolvikProcess tolvik(TolvikFolder() + "\\Tolvik.exe", "");
+    SetEnvironmentVariableA("TOLVIK_BRIDGE_LIBRARY", nullptr);
+    HWND chooser = tolvik.WaitForOtherWindow(kAdapterChooser);
+    ASSERT_NE(chooser, nullptr);
+    ExpectNamedApart(chooser, "adapter chooser");
+    EXPECT_EQ(Ask(GetDlgItem(chooser, 1101)).name, "Adapters");
+    EXPECT_EQ(Ask(GetDlgItem(chooser, 1102)).name, "Bit rate");
+    // The list, the rate, Remember, Refresh, Connect and Cancel.
+    EXPECT_EQ(ReachedByTab(tolvik, chooser), (std::set<int>{1101, 1102, 1104, 1105, IDOK, IDCANCEL}));
+    keybd_event(VK_ESCAPE, 0, 0, 0);
+    keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
+    EXPECT_EQ(tolvik.WaitForExit(10000), 0u);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Tolvik.exe at 96, 120, 144 and 192 dots per inch (the prefix's LogPixels, read by each new
 // process): every picture is shown at the scale nearest the window's DPI, pixel for pixel the
 // exported picture of that scale, while the layout grows with the DPI; and a WM_DPICHANGED, sent
-// here as Wine's single-DPI desktop never sends one, rescales layout and pictures.
+// here as Wine's single-DPI desktop never sends one, rescales layout and pictures. The adapter
+// chooser's layout grows with the DPI as the main dialog's does.
 //   tolvik_dpi_tests <folder with Tolvik.exe and QuarnCANopen.dll> <folder with the exported pictures>
 #include <gtest/gtest.h>
 
@@ -239,6 +240,30 @@ TEST(TolvikDpi, PicturesAtTheScaleOfEveryDpiAsTheLayoutGrows) {
         }
         ExpectPicturesAt(dialog, scale.percent, context);
     }
+}
+
+TEST(TolvikDpi, AdapterChooserGrowsWithTheDpi) {
+    ASSERT_TRUE(ListSerialPorts({"COM7"}));
+    SetEnvironmentVariableA("TOLVIK_BRIDGE_LIBRARY",
+                            (g_exe.substr(0, g_exe.rfind('\\')) + "\\tolvikcan.dll").c_str());
+    int widthAt96 = 0;
+    int listWidthAt96 = 0;
+    for (unsigned dpi : {96u, 192u}) {
+        LogPixels logPixels(dpi);
+        TolvikProcess tolvik(g_exe, "");
+        HWND chooser = tolvik.WaitForOtherWindow(kAdapterChooser);
+        ASSERT_NE(chooser, nullptr) << dpi << " dpi";
+        const int width = ClientWidth(chooser);
+        const int listWidth = ClientWidth(GetDlgItem(chooser, 1101));
+        if (dpi == 96) {
+            widthAt96 = width;
+            listWidthAt96 = listWidth;
+        } else {
+            EXPECT_NEAR(width, widthAt96 * 2.0, widthAt96 * 2.0 * 0.02);
+            EXPECT_NEAR(listWidth, listWidthAt96 * 2.0, listWidthAt96 * 2.0 * 0.02);
+        }
+    }
+    SetEnvironmentVariableA("TOLVIK_BRIDGE_LIBRARY", nullptr);
 }
 
 // Puts `value` into the other process, where a pointer in lParam must point: a message from another

@@ -88,6 +88,9 @@ TolvikProcess::~TolvikProcess() {
                     PostMessageA(box, WM_COMMAND, IDOK, 0);
                     Sleep(200);
                 }
+                if (HWND chooser = FindOtherWindow(kAdapterChooser)) {
+                    PostMessageA(chooser, WM_COMMAND, IDCANCEL, 0);
+                }
                 if (m_main) {
                     PostMessageA(m_main, WM_CLOSE, 0, 0);
                 }
@@ -133,6 +136,12 @@ HWND TolvikProcess::FindOtherWindow(const char* caption) const {
     return search.found;
 }
 
+HWND TolvikProcess::WaitForOtherWindow(const char* caption, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitFor([&] { return (found = FindOtherWindow(caption)) != nullptr; }, timeoutMs);
+    return found;
+}
+
 DWORD TolvikProcess::WaitForExit(DWORD timeoutMs) {
     WaitForSingleObject(m_process.hProcess, timeoutMs);
     DWORD code = STILL_ACTIVE;
@@ -152,6 +161,26 @@ std::string Narrow(const std::wstring& wide) {
 }
 
 }  // namespace
+
+bool ListSerialPorts(const std::vector<std::string>& ports) {
+    constexpr const char* kSerialComm = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSerialComm);
+    HKEY key = nullptr;
+    // HARDWARE is volatile, and so must be every key under it.
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSerialComm, 0, nullptr, REG_OPTION_VOLATILE, KEY_SET_VALUE,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    bool written = true;
+    for (size_t i = 0; i < ports.size(); ++i) {
+        const std::string device = "\\Device\\Serial" + std::to_string(i);
+        written &=
+            RegSetValueExA(key, device.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(ports[i].c_str()),
+                           static_cast<DWORD>(ports[i].size() + 1)) == ERROR_SUCCESS;
+    }
+    RegCloseKey(key);
+    return written;
+}
 
 // Texts are read with the wide messages: Wine hands the narrow list-box ones across processes
 // as wide text.

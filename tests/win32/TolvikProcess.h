@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+// The caption of the adapter chooser, which comes before the main dialog on the adapter library.
+inline constexpr const char* kAdapterChooser = "Tolvik - CAN adapter";
+
 // A Windows path for `path`: Unix paths map through Wine's Z: drive.
 std::string WindowsPath(const std::string& path);
 
@@ -28,6 +31,8 @@ public:
     HWND MainWindow(DWORD timeoutMs = 20000);
     // A top-level window of the process with this caption other than the main dialog, or null.
     HWND FindOtherWindow(const char* caption) const;
+    // The same, waiting up to `timeoutMs` for it to come.
+    HWND WaitForOtherWindow(const char* caption, DWORD timeoutMs = 20000);
     // Waits until `done` holds, polling; false on timeout.
     template <typename Condition>
     bool WaitFor(Condition done, DWORD timeoutMs = 20000) {
@@ -49,6 +54,10 @@ private:
     std::string m_scenarioFile;
     HWND m_main = nullptr;
 };
+
+// Puts `ports` into HKLM\HARDWARE\DEVICEMAP\SERIALCOMM in place of what Wine's mount manager
+// wrote, as the COM ports the system lists; false when the key could not be written.
+bool ListSerialPorts(const std::vector<std::string>& ports);
 
 std::vector<std::string> ListLines(HWND list);
 // Presses Associate once it is enabled; the association's wait dialog, or null when none came.
