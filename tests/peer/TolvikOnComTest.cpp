@@ -2,10 +2,12 @@
 // (wine-peer.sh links the port, feeds the peer what the test appends to TOLVIK_PEER_COMMANDS and
 // keeps the peer's output in TOLVIK_PEER_LOG). One session from start-up to close, as a
 // technician runs it: every step needs frames to come back through the Win32 serial port. Then the
-// adapter chooser as a technician meets it, over the ports the test writes into SERIALCOMM.
+// adapter chooser as a technician meets it, over the ports the test writes into SERIALCOMM. Last,
+// the adapter's reasons for what went wrong, as the log shows them.
 //   tolvik_com_tests <Tolvik.exe> <tolvikcan.dll>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -38,6 +40,19 @@ public:
 
     void Command(const std::string& line) const {
         std::ofstream(m_commands, std::ios::app) << line << "\n" << std::flush;
+    }
+    // Command, then wait until the peer has answered it (its answer starts "r <first word>").
+    bool Done(const std::string& line) const {
+        const std::string answer = "r " + line.substr(0, line.find(' '));
+        const size_t from = Lines().size();
+        Command(line);
+        for (int i = 0; i < 100; ++i) {
+            if (!LinesWith(answer, from).empty()) {
+                return true;
+            }
+            Sleep(50);
+        }
+        return false;
     }
     std::vector<std::string> Lines() const {
         std::vector<std::string> lines;
@@ -249,6 +264,69 @@ TEST(TolvikOnCom, AdapterChooserListsRefreshesCancelsAndRemembers) {
         EXPECT_EQ(peer.LinesWith("h S", next), std::vector<std::string>{"h S5"});
     }
     SetEnvironmentVariableA("TOLVIK_CAN_ADAPTER", "slcan:COM5");
+}
+
+// The adapter's reason as the technician reads it: the log's last line when the box comes, or at
+// once during the session. The peer's hang-up ends its port for good, so this runs last.
+TEST(TolvikOnComReasons, EachFailureSaysWhyInTheLog) {
+    const PeerFiles peer;
+    SetEnvironmentVariableA("TOLVIK_BRIDGE_LIBRARY", g_library.c_str());
+    SetEnvironmentVariableA("TOLVIK_CAN_ADAPTER", "slcan:COM5");
+    ASSERT_TRUE(ListSerialPorts({"COM5"}));
+    // Each peer fault on for one start of Tolvik, then off again. A port held by another program
+    // is not among them: Wine opens a serial device a second time whatever the first open's share
+    // mode, so the open Windows refuses succeeds here.
+    const struct {
+        const char* fault;
+        const char* box;
+        const char* reason;
+    } rows[] = {
+        {"fault refuse-bitrate", "Error connecting. Maximum connections exceeded.",
+         "slcan:COM5: the adapter refused the bit rate of 125 kbit/s; name one it offers with bitrate=N"},
+        {"silent 72", "Scan completed OK. No base remote found.",
+         "Nodes that answered the scan: 73; the base remote (node 72) is not among them, check its cable and "
+         "power"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.fault);
+        ASSERT_TRUE(peer.Done(std::string(row.fault) + " on"));
+        {
+            TolvikProcess tolvik(g_exe, "");
+            HWND box = nullptr;
+            EXPECT_TRUE(tolvik.WaitFor([&] { return (box = tolvik.FindOtherWindow("Tolvik")) != nullptr; }))
+                << testing::PrintToString(ListLines(GetDlgItem(tolvik.MainWindow(0), kStatusLog)));
+            if (box) {
+                EXPECT_EQ(MessageBoxText(box), row.box);
+                const std::vector<std::string> lines =
+                    ListLines(GetDlgItem(GetWindow(box, GW_OWNER), kStatusLog));
+                EXPECT_EQ(lines.empty() ? "" : lines.back(), row.reason);
+                SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+            }
+            if (HWND dialog = tolvik.MainWindow()) {
+                PostMessageA(dialog, WM_CLOSE, 0, 0);
+            }
+            EXPECT_EQ(tolvik.WaitForExit(15000), 0u);
+        }
+        ASSERT_TRUE(peer.Done(std::string(row.fault) + " off"));
+    }
+
+    // The adapter hangs up after start-up: one line says so at once, and Tolvik still closes.
+    TolvikProcess tolvik(g_exe, "");
+    HWND dialog = tolvik.MainWindow();
+    ASSERT_NE(dialog, nullptr);
+    HWND log = GetDlgItem(dialog, kStatusLog);
+    ASSERT_TRUE(tolvik.WaitFor([&] { return Shows(log, "V4.2, compatible"); }))
+        << testing::PrintToString(ListLines(log));
+    ASSERT_TRUE(peer.Done("hangup"));
+    const std::string lost =
+        "slcan:COM5: the link to the adapter was lost (unplugged, hung up or a read error); nothing reaches "
+        "the bus until Tolvik is started again";
+    EXPECT_TRUE(tolvik.WaitFor([&] { return ListLines(log).back() == lost; }, 5000)) << ListLines(log).back();
+    Sleep(500);
+    const std::vector<std::string> lines = ListLines(log);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), lost), 1);
+    PostMessageA(dialog, WM_CLOSE, 0, 0);
+    EXPECT_EQ(tolvik.WaitForExit(15000), 0u);
 }
 
 }  // namespace

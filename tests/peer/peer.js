@@ -187,6 +187,16 @@ const commands = {
         return entry ? entry.raw.toString('hex') : 'none';
     },
     state: ([node]) => String(devices[Number(node)].nmt.state),
+    // silent <node> on|off: the node answers nothing, as with its cable pulled, or answers again
+    silent: ([node, on]) => {
+        if (!devices[Number(node)])
+            return `no node ${node}`;
+        if (on === 'off')
+            present.add(Number(node));
+        else
+            present.delete(Number(node));
+        return 'ok';
+    },
 };
 
 function run(line) {
