@@ -316,7 +316,7 @@ def adapter_cases(build, work, base):
             said = [f"connected; {lines.count('Key up')} lines \"Key up\" of the flood's key frames"]
         errors.seek(0)
         stderr = errors.read().decode(errors="replace").splitlines()
-        reason = " / ".join(said) if said else "NO REASON IN THE LOG (stderr ended: %r)" % (stderr[-1:] or "")
+        reason = " / ".join(said) if said else "NO REASON IN THE LOG (stderr ended: %r)" % (stderr[-4:] or "")
         ok = shown and closed is not None and bool(said)
         failed += not ok
         window = f"window after {elapsed:.2f} s" if shown else f"NO WINDOW within 10 s (exit status {tool.returncode})"
@@ -365,9 +365,10 @@ def main():
           "LD_LIBRARY_PATH": f"{work}/ldpath"}),
     ]
     # Xvfb picks a free display and writes its number to the pipe: a display number chosen here
-    # could be another program's, whose server may go away in the middle of the run.
+    # could be another program's, whose server may go away in the middle of the run. Without
+    # -noreset the server resets whenever its last client leaves, and a start at that moment fails.
     reader, writer = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(writer), "-screen", "0", "800x600x24", "-nolisten", "tcp"],
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(writer), "-noreset", "-screen", "0", "800x600x24", "-nolisten", "tcp"],
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(writer,))
     os.close(writer)
     with os.fdopen(reader) as numbers:
