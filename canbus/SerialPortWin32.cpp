@@ -15,10 +15,21 @@ namespace {
 
 constexpr DWORD kWriteTimeoutMs = 1000;
 
-// Why a port did not open, as a technician can act on it.
-std::string OpenReason(DWORD error) {
+// Whether `path` names a folder (which a port's name can, through a link).
+bool IsFolder(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Why the port at `path` did not open, as a technician can act on it.
+std::string OpenReason(const std::string& path, DWORD error) {
     switch (error) {
         case ERROR_ACCESS_DENIED:
+            // A folder refuses the open as a port in use does.
+            if (IsFolder(path)) {
+                return "it is not a serial port: a folder";
+            }
+            [[fallthrough]];
         case ERROR_SHARING_VIOLATION:
             return "the port is in use by another program; close that program or choose another adapter";
         case ERROR_FILE_NOT_FOUND:
@@ -39,10 +50,12 @@ public:
     ~Win32SerialPort() override { Close(); }
 
     bool Open(const std::string& device, std::string* error) override {
-        m_port = ::CreateFileA(DevicePath(device).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                               OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+        const std::string path = DevicePath(device);
+        m_port = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_OVERLAPPED, nullptr);
         if (m_port == INVALID_HANDLE_VALUE) {
-            return Fail(OpenReason(::GetLastError()), error);
+            const DWORD why = ::GetLastError();
+            return Fail(OpenReason(path, why), error);
         }
         DCB dcb{};
         dcb.DCBlength = sizeof dcb;

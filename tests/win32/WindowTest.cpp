@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -124,35 +125,51 @@ TEST(TolvikWindow, NoBridgeShowsItsBoxThenOpensWithTheLinkDown) {
     EXPECT_EQ(tolvik.WaitForExit(15000), 0u);
 }
 
-// On the adapter library, the reason is in the log when the box comes; no COM port is needed.
+// On the adapter library, the reason is in the log when the box comes: for names that are none,
+// and for the COM ports wine-window.sh lists that are no serial port.
 TEST(TolvikWindow, AdapterFailureShowsItsReasonBeforeTheBox) {
+    const std::string absent =
+        ": no serial port of that name; check that the adapter is plugged in and the name is right";
+    const std::string longName = "slcan:" + std::string(4994, 'C');
+    // A line longer than the log takes keeps its start and its end, where the reason is.
+    const std::string longReason =
+        longName.substr(0, 256) + " ... " + std::string(763 - absent.size(), 'C') + absent;
+    const std::string notConnected = "Error connecting. Maximum connections exceeded.";
     const struct {
-        const char* adapter;
-        const char* box;
-        const char* reason;
+        std::string adapter;
+        std::string box;
+        std::string reason;
     } cases[] = {
         {"slcan", "Error scanning for bridges",
          "Adapter name not understood: adapter 'slcan': expected KIND:DEVICE, for example "
-         "slcan:/dev/ttyACM0, "
-         "slcan:COM5 or socketcan:can0"},
-        {"slcan:COM9", "No bridges found on the local network",
-         "slcan:COM9: no serial port of that name; check that the adapter is plugged in and the name is "
-         "right"},
+         "slcan:/dev/ttyACM0, slcan:COM5 or socketcan:can0"},
+        {"slcan:COM9", "No bridges found on the local network", "slcan:COM9" + absent},
+        {longName, "No bridges found on the local network", longReason},
+        {"slcan:COM7", notConnected, "slcan:COM7: it is not a serial port"},
+        {"slcan:COM8", notConnected, "slcan:COM8: it is not a serial port"},
+        {"slcan:COM11", notConnected, "slcan:COM11: it is not a serial port"},
+        {"slcan:COM12", notConnected, "slcan:COM12: it is not a serial port"},
+        {"slcan:COM13", notConnected, "slcan:COM13: it is not a serial port: a folder"},
     };
     for (const auto& row : cases) {
-        SCOPED_TRACE(row.adapter);
-        TolvikProcess tolvik(g_exe, "", std::string("--adapter ") + row.adapter);
-        HWND box = nullptr;
-        ASSERT_TRUE(tolvik.WaitFor([&] { return (box = tolvik.FindOtherWindow("Tolvik")) != nullptr; }));
+        SCOPED_TRACE(row.adapter.substr(0, 20));
+        const DWORD start = GetTickCount();
+        TolvikProcess tolvik(g_exe, "", "--adapter " + row.adapter);
+        HWND box = tolvik.WaitForOtherWindow("Tolvik", 10000);
+        const DWORD shown = GetTickCount() - start;
+        ASSERT_NE(box, nullptr);
         EXPECT_EQ(MessageBoxText(box), row.box);
         const std::vector<std::string> lines = ListLines(GetDlgItem(GetWindow(box, GW_OWNER), kStatusLog));
         ASSERT_FALSE(lines.empty());
         EXPECT_EQ(lines.back(), row.reason);
         SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-        HWND dialog = tolvik.MainWindow();
+        HWND dialog = tolvik.MainWindow(10000);
         ASSERT_NE(dialog, nullptr);
+        const DWORD closing = GetTickCount();
         PostMessageA(dialog, WM_CLOSE, 0, 0);
-        EXPECT_EQ(tolvik.WaitForExit(15000), 0u);
+        EXPECT_EQ(tolvik.WaitForExit(5000), 0u);
+        std::printf("%s: box after %lu ms, ended %lu ms after the close\n", row.adapter.substr(0, 20).c_str(),
+                    shown, GetTickCount() - closing);
     }
 }
 
