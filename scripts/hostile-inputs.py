@@ -321,7 +321,8 @@ def adapter_cases(build, work, base):
         failed += not ok
         window = f"window after {elapsed:.2f} s" if shown else f"NO WINDOW within 10 s (exit status {tool.returncode})"
         ending = f"closed in {closed:.2f} s" if closed is not None else "NOT CLOSED within 5 s"
-        print(f"{name}: {window}, {ending}{rss}; reason: {reason[:240]}", flush=True)
+        shown_reason = reason if len(reason) <= 240 else reason[:120] + " [...] " + reason[-120:]
+        print(f"{name}: {window}, {ending}{rss}; reason: {shown_reason}", flush=True)
     return failed
 
 
