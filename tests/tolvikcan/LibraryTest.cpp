@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstring>
 #include <map>
+#include <mutex>
 #include <set>
 
 #include "tests/support/FakeNode.h"
@@ -72,7 +73,10 @@ protected:
             return channel;
         };
         adapters.clock = &bus;
-        adapters.report = [this](const std::string& message) { reports.push_back(message); };
+        adapters.report = [this](const std::string& message) {
+            std::lock_guard<std::mutex> lock(reportsMutex);
+            reports.push_back(message);
+        };
         return adapters;
     }
 
@@ -110,6 +114,7 @@ protected:
     std::string named;
     std::set<std::string> present{"ttyACM0", "can0", "busy"};
     std::vector<std::string> opened;
+    std::mutex reportsMutex;  // the loss of a link is reported on the channel's reader thread
     std::vector<std::string> reports;
     canbus::VirtualChannel* last = nullptr;
     FakeNode base{bus, 72};
@@ -232,6 +237,12 @@ TEST_F(LibraryTest, LostAdapterFailsEveryOperationAndDisconnectStillReturns) {
     // The loss travels through the reader thread; until then an operation may still go out.
     while (library.CAN_SetNodeState(72, 1) == 1) {
         std::this_thread::yield();
+    }
+    // Sends fail at once, the report comes when the reader sees the loss: a disconnect before it
+    // would end the session first, and then there is no loss to report.
+    for (bool said = false; !said; std::this_thread::yield()) {
+        std::lock_guard<std::mutex> lock(reportsMutex);
+        said = reports.size() >= 2;
     }
     EXPECT_EQ(library.CAN_SDORead(72, 0x2010, 5, &byte, 1, &out), 0);
     EXPECT_EQ(library.CAN_TransmitPDO(CAN_PDO{0x1C8, 0, 1, {2}}), 0);
